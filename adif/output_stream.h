@@ -1,0 +1,51 @@
+#pragma once
+// A buffered, move-only output byte stream that remembers whether anything
+// went wrong: a short write, the final flush or the close.
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+class OutputStream {
+ public:
+  // Takes ownership of `file`, opened for writing in binary mode.
+  explicit OutputStream(std::FILE* file);
+  // Appends everything written to `sink`, which must outlive the stream.
+  explicit OutputStream(std::string& sink);
+  ~OutputStream();
+  OutputStream(const OutputStream&) = delete;
+  OutputStream& operator=(const OutputStream&) = delete;
+
+  // Opens `path` for writing as bytes, creating or emptying it. On Windows no
+  // one else may open it for writing while it is open. Returns null on failure.
+  static std::unique_ptr<OutputStream> open(const char* path);
+
+  void write(const char* bytes, std::size_t count) {
+    if (count <= static_cast<std::size_t>(end_ - pos_)) {
+      std::memcpy(pos_, bytes, count);
+      pos_ += count;
+    } else {
+      write_slow(bytes, count);
+    }
+  }
+  void write(const char* text) { write(text, std::strlen(text)); }
+
+  // Flushes and closes the file. Returns true when every byte reached the file
+  // and the close succeeded; false once anything failed. Idempotent.
+  bool close();
+  bool ok() const { return ok_; }
+
+ private:
+  static constexpr std::size_t kBufferSize = 32768;
+  void write_slow(const char* bytes, std::size_t count);
+  void flush();
+
+  std::FILE* file_ = nullptr;
+  std::string* sink_ = nullptr;
+  std::unique_ptr<char[]> buffer_;
+  char* pos_ = nullptr;
+  char* end_ = nullptr;
+  bool ok_ = true;
+  bool closed_ = false;
+};

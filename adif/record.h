@@ -1,0 +1,44 @@
+#pragma once
+// One ADIF record in memory: an AA tree of its fields ordered by name
+// (byte-wise, as strcmp compares), plus shortcuts to six key fields.
+#include <cstdint>
+#include <string>
+
+#include "adif/text_arena.h"
+
+struct AdifField {
+  char* name;      // upper-cased as read; never null, may be empty
+  char* value;     // `length` bytes of the input (fewer only if a NUL stands inside)
+  int32_t length;  // the length declared in the tag
+  int32_t level;   // AA-tree level; leaves are at 0
+  AdifField* left;
+  AdifField* right;
+};
+
+struct QsoRecord {
+  AdifField* call = nullptr;
+  AdifField* dxcc = nullptr;
+  AdifField* qso_date = nullptr;
+  AdifField* time_on = nullptr;
+  AdifField* band = nullptr;
+  AdifField* mode = nullptr;
+  AdifField* fields = nullptr;  // root of the field tree
+  // Owns every field (a refused duplicate included) and every text they point
+  // into; destroying the record releases all of it.
+  TextArena storage;
+};
+
+// Inserts `field` (level 0, no children) into the tree at `root` and returns the
+// new root. A name already in the tree is refused: the tree is left as it was
+// and `error_text` becomes "Duplicate field: <NAME:LEN>VALUE".
+AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_text);
+
+// Returns the field whose name equals `name` byte for byte, or null.
+AdifField* find_field(AdifField* root, const char* name);
+const AdifField* find_field(const AdifField* root, const char* name);
+
+// Makes a field in `record`'s storage (name and value must already live there),
+// inserts it into the tree and points the matching key-field shortcut at it,
+// even when the tree refused it as a duplicate.
+AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
+                     std::string& error_text);

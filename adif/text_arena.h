@@ -1,0 +1,29 @@
+#pragma once
+// Storage for one record: its fields and the working copies of the lines they
+// point into. A record is read, written and released as one unit, so one arena
+// per record replaces a heap allocation per field and per line; a typical
+// record fits in the inline block, which makes a record cost one allocation.
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class TextArena {
+ public:
+  TextArena() = default;
+  TextArena(const TextArena&) = delete;
+  TextArena& operator=(const TextArena&) = delete;
+
+  // Returns `size` bytes aligned for any object, owned by the arena until it is destroyed.
+  void* allocate(std::size_t size);
+  // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned by the arena.
+  char* copy(const char* text, std::size_t size);
+
+ private:
+  static constexpr std::size_t kInlineSize = 4096;
+  static constexpr std::size_t kBlockSize = 16384;
+
+  alignas(std::max_align_t) char inline_[kInlineSize];
+  char* next_ = inline_;
+  std::size_t left_ = kInlineSize;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// The output ADIF form: a bare header line, then one entry per record with its
+// fields in name order, "APP_" fields left out and lengths taken from the
+// value as held, then the end-of-record line.
+#include "adif/output_stream.h"
+#include "adif/record.h"
+
+// The fixed 7-byte lines: written before a file's first record and after each record.
+inline constexpr char ADIF_HEADER_LINE[] = "<EOH>\r\n";
+inline constexpr char ADIF_END_OF_RECORD_LINE[] = "<EOR>\r\n";
+
+// Writes the fields of the tree at `root` in ascending name order, skipping
+// names that begin with "APP_". A null root writes nothing.
+void write_fields(OutputStream& stream, const AdifField* root);
+
+// Writes one field as "<NAME:LEN>VALUE " with LEN the byte length of the value.
+void write_field(OutputStream& stream, const AdifField& field);

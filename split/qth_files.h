@@ -1,0 +1,53 @@
+#pragma once
+// The registry of output files of one split: an AA tree of QthFile entries
+// keyed by QTH (byte-wise, as strcmp compares), held by its root.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+#include "adif/output_stream.h"
+#include "split/host.h"
+#include "split/status.h"
+
+struct QthFile {
+  std::string qth;                       // as the record held it; the key
+  std::string path;                      // the output file
+  std::unique_ptr<OutputStream> stream;  // null until opened, and for ever when skipped
+  int32_t qso_count = 0;
+  int32_t skip = 0;  // 1: nothing is written for this QTH
+  int32_t level = 0;
+  std::unique_ptr<QthFile> left;
+  std::unique_ptr<QthFile> right;
+};
+
+// Output files this split has open, so that two QTHs naming the same file
+// (after the name's byte rule, or differing only in case on Windows) never
+// both write it.
+class OpenPaths {
+ public:
+  bool contains(const std::string& path) const;
+  void add(const std::string& path);
+
+ private:
+  static std::string key(const std::string& path);
+  std::unordered_set<std::string> keys_;
+};
+
+// Returns the entry whose QTH equals `qth`, or null.
+QthFile* find_qth_file(QthFile* root, const char* qth);
+
+// Makes the entry for a QTH met for the first time: builds its path, asks
+// before overwriting an existing file, opens it, and asks what to do when it
+// cannot be opened. Returns an open or skipped entry, or null on Cancel.
+std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
+                                         OpenPaths& open_paths);
+
+// Inserts `entry`, whose QTH is not yet in the tree, and returns the new root.
+std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,
+                                         std::unique_ptr<QthFile> entry);
+
+// Closes every open stream in ascending QTH order, adding "Wrote %4d QSOs to
+// NAME" at severity 0 per file (or an error at severity 2 when not all of it
+// reached the disk). Returns the number of streams closed.
+int32_t close_qth_files(QthFile* root, StatusLists& status);

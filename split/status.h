@@ -1,0 +1,30 @@
+#pragma once
+// The outcome of a split as lines of three severities (0 results, 1 warnings,
+// 2 errors), each list pushed at its head and shown oldest first.
+#include <memory>
+#include <string>
+#include <vector>
+
+struct StatusMessage {
+  std::string text;                    // the line's own copy
+  std::unique_ptr<StatusMessage> next;  // the next older line of the same list
+};
+
+struct StatusLists {
+  StatusLists() = default;
+  StatusLists(const StatusLists&) = delete;
+  StatusLists& operator=(const StatusLists&) = delete;
+  ~StatusLists();  // releases long lists without deep recursion
+
+  std::unique_ptr<StatusMessage> heads[3];  // newest line of severity 0, 1, 2
+};
+
+// Adds a copy of `text` as the newest line of the list of `severity` (0, 1 or 2).
+void add_status_message(int severity, StatusLists& lists, const char* text);
+
+// The lines of one list, oldest first.
+std::vector<const std::string*> oldest_first(const StatusMessage* head);
+
+// Every line the status list shows after a split: severity 2, then 1, then 0,
+// each group oldest first and followed by one empty line when it is not empty.
+std::vector<std::string> status_lines(const StatusLists& lists);
