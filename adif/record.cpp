@@ -1,0 +1,91 @@
+#include "adif/record.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+int compare_names(const char* a, const char* b) { return std::strcmp(a, b); }
+
+AdifField* skew(AdifField* t) {
+  if (t->left != nullptr && t->left->level == t->level) {
+    AdifField* l = t->left;
+    t->left = l->right;
+    l->right = t;
+    return l;
+  }
+  return t;
+}
+
+AdifField* split(AdifField* t) {
+  if (t->right != nullptr && t->right->right != nullptr && t->right->right->level == t->level) {
+    AdifField* r = t->right;
+    t->right = r->left;
+    r->left = t;
+    r->level += 1;
+    return r;
+  }
+  return t;
+}
+
+void set_duplicate_message(const AdifField& field, std::string& error_text) {
+  // The value may still run on past its length (it is cut later), and may be
+  // shorter when a NUL stands inside it: show at most `length` bytes of it.
+  std::size_t shown = 0;
+  if (field.length > 0) shown = strnlen(field.value, static_cast<std::size_t>(field.length));
+  error_text.assign("Duplicate field: <");
+  error_text.append(field.name);
+  error_text.push_back(':');
+  error_text.append(std::to_string(field.length));
+  error_text.push_back('>');
+  error_text.append(field.value, shown);
+}
+
+}  // namespace
+
+AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_text) {
+  if (root == nullptr) return field;
+  int order = compare_names(field->name, root->name);
+  if (order < 0) {
+    root->left = insert_field(root->left, field, error_text);
+  } else if (order > 0) {
+    root->right = insert_field(root->right, field, error_text);
+  } else {
+    set_duplicate_message(*field, error_text);
+  }
+  return split(skew(root));
+}
+
+AdifField* find_field(AdifField* root, const char* name) {
+  while (root != nullptr) {
+    int order = compare_names(name, root->name);
+    if (order == 0) return root;
+    root = order < 0 ? root->left : root->right;
+  }
+  return nullptr;
+}
+
+const AdifField* find_field(const AdifField* root, const char* name) {
+  return find_field(const_cast<AdifField*>(root), name);
+}
+
+AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
+                     std::string& error_text) {
+  void* memory = record.storage.allocate(sizeof(AdifField));
+  AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
+  record.fields = insert_field(record.fields, field, error_text);
+
+  // The shortcuts follow the latest field of their name, duplicates included.
+  AdifField** shortcut = nullptr;
+  switch (name[0]) {
+    case 'B': if (std::strcmp(name, "BAND") == 0) shortcut = &record.band; break;
+    case 'C': if (std::strcmp(name, "CALL") == 0) shortcut = &record.call; break;
+    case 'D': if (std::strcmp(name, "DXCC") == 0) shortcut = &record.dxcc; break;
+    case 'M': if (std::strcmp(name, "MODE") == 0) shortcut = &record.mode; break;
+    case 'Q': if (std::strcmp(name, "QSO_DATE") == 0) shortcut = &record.qso_date; break;
+    case 'T': if (std::strcmp(name, "TIME_ON") == 0) shortcut = &record.time_on; break;
+    default: break;
+  }
+  if (shortcut != nullptr) *shortcut = field;
+  return field;
+}

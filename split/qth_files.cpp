@@ -1,0 +1,132 @@
+#include "split/qth_files.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "split/paths.h"
+
+namespace {
+
+constexpr std::size_t kMessageSize = 128;
+
+std::unique_ptr<QthFile> skew(std::unique_ptr<QthFile> t) {
+  if (t->left && t->left->level == t->level) {
+    std::unique_ptr<QthFile> l = std::move(t->left);
+    t->left = std::move(l->right);
+    l->right = std::move(t);
+    return l;
+  }
+  return t;
+}
+
+std::unique_ptr<QthFile> split(std::unique_ptr<QthFile> t) {
+  if (t->right && t->right->right && t->right->right->level == t->level) {
+    std::unique_ptr<QthFile> r = std::move(t->right);
+    t->right = std::move(r->left);
+    r->left = std::move(t);
+    r->level += 1;
+    return r;
+  }
+  return t;
+}
+
+// The open-failure box: OK skips the QTH for the rest of the split; Cancel,
+// or a box closed any other way, ends the split.
+std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Host& host) {
+  char text[kMessageSize];
+  std::snprintf(text, sizeof text, "Could not open output file %s\n", entry->path.c_str());
+  if (host.ask(text, "Error", Buttons::OkCancel, Icon::Error) != Answer::Ok) return nullptr;
+  entry->skip = 1;
+  return entry;
+}
+
+}  // namespace
+
+std::string OpenPaths::key(const std::string& path) {
+#ifdef _WIN32
+  // Windows file names ignore letter case: ME and Me name the same file.
+  std::string folded = path;
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
+#else
+  return path;
+#endif
+}
+
+bool OpenPaths::contains(const std::string& path) const { return keys_.count(key(path)) != 0; }
+
+void OpenPaths::add(const std::string& path) { keys_.insert(key(path)); }
+
+QthFile* find_qth_file(QthFile* root, const char* qth) {
+  while (root != nullptr) {
+    int order = std::strcmp(qth, root->qth.c_str());
+    if (order == 0) return root;
+    root = order < 0 ? root->left.get() : root->right.get();
+  }
+  return nullptr;
+}
+
+std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
+                                         OpenPaths& open_paths) {
+  auto entry = std::make_unique<QthFile>();
+  entry->qth = qth;
+  entry->path = output_path(input_path, qth);
+
+  // Another QTH of this split already writes this file: opening it again
+  // would empty what was written, so it can only fail.
+  if (open_paths.contains(entry->path)) return report_open_failure(std::move(entry), host);
+
+  // Ask before the open, so that No or Cancel leave an existing file untouched.
+  if (host.output_exists(entry->path.c_str())) {
+    char text[kMessageSize];
+    std::snprintf(text, sizeof text, "Are you sure you want to overwrite %s",
+                  file_name_part(entry->path.c_str()));
+    switch (host.ask(text, "Warning", Buttons::YesNoCancel, Icon::Question)) {
+      case Answer::Yes:
+        break;
+      case Answer::No:
+        entry->skip = 1;
+        return entry;
+      default:
+        return nullptr;
+    }
+  }
+
+  entry->stream = OutputStream::open(entry->path.c_str());
+  if (!entry->stream) return report_open_failure(std::move(entry), host);
+  open_paths.add(entry->path);
+  return entry;
+}
+
+std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,
+                                         std::unique_ptr<QthFile> entry) {
+  if (!root) return entry;
+  if (std::strcmp(entry->qth.c_str(), root->qth.c_str()) < 0) {
+    root->left = insert_qth_file(std::move(root->left), std::move(entry));
+  } else {
+    root->right = insert_qth_file(std::move(root->right), std::move(entry));
+  }
+  return split(skew(std::move(root)));
+}
+
+int32_t close_qth_files(QthFile* root, StatusLists& status) {
+  if (root == nullptr) return 0;
+  int32_t closed = close_qth_files(root->left.get(), status);
+  if (root->stream) {
+    char text[kMessageSize];
+    const char* name = file_name_part(root->path.c_str());
+    if (root->stream->close()) {
+      std::snprintf(text, sizeof text, "Wrote %4d QSOs to %s", root->qso_count, name);
+      add_status_message(0, status, text);
+    } else {
+      std::snprintf(text, sizeof text, "ERROR: Could not write all %d QSOs to %s",
+                    root->qso_count, name);
+      add_status_message(2, status, text);
+    }
+    root->stream.reset();
+    closed += 1;
+  }
+  return closed + close_qth_files(root->right.get(), status);
+}
