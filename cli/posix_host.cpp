@@ -1,0 +1,109 @@
+#include "posix_host.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+bool is_terminal(std::FILE* file) {
+#ifdef _WIN32
+  // _isatty is true for every character device, NUL included; only a console
+  // has a console mode.
+  DWORD mode;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+#else
+  return isatty(fileno(file)) != 0;
+#endif
+}
+
+bool PosixHost::output_exists(const char* path) {
+  struct stat st;
+  // Only "not found" means absent; any other failure (no permission, a name
+  // the file system refuses) must still lead to the question.
+  if (stat(path, &st) != 0 && errno == ENOENT) return false;
+  last_existing_ = path;
+  return true;
+}
+
+Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
+  (void)caption;
+  (void)icon;
+  Answer answer =
+      buttons == Buttons::YesNoCancel ? ask_overwrite(text) : ask_after_open_failure(text);
+  if (answer == Answer::Cancel) cancelled_ = true;
+  return answer;
+}
+
+Answer PosixHost::ask_overwrite(const char* text) {
+  switch (existing_) {
+    case ExistingFiles::Overwrite: return Answer::Yes;
+    case ExistingFiles::Keep: return Answer::No;
+    case ExistingFiles::Ask: break;
+  }
+  if (!interactive_) {
+    // Nobody can answer, and an existing file is never replaced without a Yes.
+    std::fprintf(out_,
+                 "varnel-split: %s already exists; run again with --overwrite to replace it"
+                 " or --skip-existing to keep it\n",
+                 last_existing_.c_str());
+    return Answer::Cancel;
+  }
+  switch (prompt(text, " [y]es/[n]o/[c]ancel? ", "ync")) {
+    case 'y': return Answer::Yes;
+    case 'n': return Answer::No;
+    default: return Answer::Cancel;
+  }
+}
+
+Answer PosixHost::ask_after_open_failure(const char* text) {
+  open_failed_ = true;
+  std::size_t length = std::strlen(text);
+  std::fputs(text, out_);
+  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', out_);
+  if (!interactive_) return Answer::Ok;  // skip this QTH, write the others
+  return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::Ok : Answer::Cancel;
+}
+
+char PosixHost::prompt(const char* text, const char* choices, const char* letters) {
+  char line[64];
+  for (;;) {
+    std::fprintf(out_, "%s%s", text, choices);
+    std::fflush(out_);
+    if (!std::fgets(line, sizeof line, in_)) {
+      std::fputc('\n', out_);
+      return 0;
+    }
+    // A line longer than the buffer is one answer: drop the rest of it.
+    if (!std::strchr(line, '\n')) {
+      int c;
+      while ((c = std::fgetc(in_)) != EOF && c != '\n') {
+      }
+    }
+    // Accept the letter alone or the whole word ("y", "Yes", " cancel ").
+    const char* p = line;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const char* end = p;
+    while (std::isalpha(static_cast<unsigned char>(*end))) ++end;
+    const char* rest = end;
+    while (std::isspace(static_cast<unsigned char>(*rest))) ++rest;
+    if (end > p && *rest == '\0') {
+      char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+      const char* word = letter == 'y' ? "yes" : letter == 'n' ? "no" : letter == 'o' ? "ok"
+                         : letter == 'c' ? "cancel" : "";
+      std::size_t n = static_cast<std::size_t>(end - p);
+      bool matches = n == 1 || n == std::strlen(word);
+      for (std::size_t i = 1; matches && i < n; ++i)
+        matches = std::tolower(static_cast<unsigned char>(p[i])) == word[i];
+      if (matches && std::strchr(letters, letter)) return letter;
+    }
+  }
+}

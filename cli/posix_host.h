@@ -1,0 +1,42 @@
+#pragma once
+// The split's platform seam on a terminal: questions become prompts on
+// standard error answered from standard input, or are answered by the
+// command-line options when no one is there to ask.
+#include <cstdio>
+#include <string>
+
+#include "split/host.h"
+
+// What to do about an output file that already exists.
+enum class ExistingFiles { Ask, Overwrite, Keep };
+
+class PosixHost : public Host {
+ public:
+  // `interactive`: `in` is a terminal, so questions may be put to the user.
+  PosixHost(ExistingFiles existing, bool interactive, std::FILE* in = stdin,
+            std::FILE* out = stderr)
+      : existing_(existing), interactive_(interactive), in_(in), out_(out) {}
+
+  Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
+  bool output_exists(const char* path) override;
+
+  bool cancelled() const { return cancelled_; }        // some question got Cancel
+  bool open_failed() const { return open_failed_; }    // an output could not be opened
+
+ private:
+  Answer ask_overwrite(const char* text);
+  Answer ask_after_open_failure(const char* text);
+  // Prompts until one of the letters in `letters` is typed; 0 at end of input.
+  char prompt(const char* text, const char* choices, const char* letters);
+
+  ExistingFiles existing_;
+  bool interactive_;
+  std::FILE* in_;
+  std::FILE* out_;
+  std::string last_existing_;  // the question that follows names this file
+  bool cancelled_ = false;
+  bool open_failed_ = false;
+};
+
+// True when `file` is a terminal.
+bool is_terminal(std::FILE* file);

@@ -1,0 +1,73 @@
+// varnel-split: splits a rover's ADIF log into one file per QTH from the
+// command line, as the window's Split command does, and prints the lines its
+// status list would show.
+//
+// Exit status: 0 when the whole input was read and every output file it
+// needed was written completely (or declined); 1 when anything failed or was
+// cancelled; 2 for a usage error.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "options.h"
+#include "posix_host.h"
+#include "split/qth_files.h"
+#include "split/split.h"
+#include "split/status.h"
+#include "split/version.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Writes the status lines; false when standard output could not take them.
+bool print_status(const StatusLists& status) {
+  for (const std::string& line : status_lines(status)) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!parse_options(argc, argv, options, error)) {
+    std::fprintf(stderr, "varnel-split: %s\n%s", error.c_str(), usage_text());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(usage_text(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("varnel-split %s\n", version_text());
+    return 0;
+  }
+
+  // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
+  std::unique_ptr<std::FILE, FileCloser> input(std::fopen(options.file, "rb"));
+  if (!input) {
+    int reason = errno;
+    std::fprintf(stderr, "Error opening %s: %s\n", options.file, std::strerror(reason));
+    return 1;
+  }
+
+  PosixHost host(options.existing, is_terminal(stdin));
+  StatusLists status;
+  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), options.file, host, status);
+  input.reset();
+  if (close_qth_files(registry.get(), status) == 0)
+    add_status_message(2, status, "Did not create any output files!");
+  registry.reset();
+
+  bool printed = print_status(status);
+  bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
+  return failed || !printed ? 1 : 0;
+}

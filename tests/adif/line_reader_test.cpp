@@ -1,0 +1,69 @@
+#include "adif/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every line read_line returns with a buffer of `size` bytes, up to the end.
+std::vector<std::string> all_lines(LineReader& reader, std::size_t size) {
+  std::vector<std::string> lines;
+  std::vector<char> buffer(size, '#');
+  while (std::size_t n = reader.read_line(buffer.data(), size)) {
+    EXPECT_LT(n, size);
+    EXPECT_EQ(buffer[n], '\0');
+    lines.emplace_back(buffer.data(), n);
+  }
+  return lines;
+}
+
+// What the reader must return: the bytes up to and including each LF, cut
+// into pieces of at most size - 1 bytes.
+std::vector<std::string> expected_lines(const std::string& data, std::size_t size) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < data.size()) {
+    std::size_t lf = data.find('\n', pos);
+    std::size_t end = lf == std::string::npos ? data.size() : lf + 1;
+    std::size_t n = std::min(end - pos, size - 1);
+    lines.push_back(data.substr(pos, n));
+    pos += n;
+  }
+  return lines;
+}
+
+TEST(LineReader, FileLinesMatchAcrossRefills) {
+  // Lines of varied length, some longer than the line buffer, over several
+  // hundred kilobytes so that lines straddle the reader's own refills.
+  std::string data;
+  for (int i = 0; data.size() < 300000; ++i)
+    data += std::string(static_cast<std::size_t>(i * 37 % 1500), static_cast<char>('a' + i % 26)) +
+            (i % 3 ? "\r\n" : "\n");
+  data += std::string("NUL \0 inside\r\n\n\nlast line without end", 37);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), file.get()), data.size());
+  for (std::size_t size : {std::size_t{1024}, std::size_t{7}, std::size_t{2}}) {
+    std::rewind(file.get());
+    LineReader reader(file.get());
+    EXPECT_TRUE(all_lines(reader, size) == expected_lines(data, size)) << "buffer " << size;
+    EXPECT_FALSE(reader.failed());
+  }
+}
+
+TEST(LineReader, ReadErrorEndsTheInputAndIsReported) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dir(std::fopen("/", "rb"), &std::fclose);
+  ASSERT_NE(dir, nullptr);
+  LineReader reader(dir.get());
+  char line[64];
+  EXPECT_EQ(reader.read_line(line, sizeof line), 0u);
+  EXPECT_TRUE(reader.failed());
+}
+
+}  // namespace

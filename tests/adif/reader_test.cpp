@@ -1,0 +1,178 @@
+#include "adif/reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// One input in memory read through parse_ADIF with the driver's 1024-byte buffer.
+struct Reading {
+  explicit Reading(std::string text) : input(std::move(text)), reader(input.data(), input.size()) {}
+  AdifStatus next() { return parse_ADIF(reader, record, line, sizeof line, error); }
+
+  // The record's fields in tree order as "NAME=value|", or "null" without a record.
+  std::string fields() const {
+    if (!record) return "null";
+    std::string out;
+    dump(record->fields, out);
+    return out;
+  }
+  static void dump(const AdifField* t, std::string& out) {
+    if (!t) return;
+    dump(t->left, out);
+    out += std::string(t->name) + "=" + t->value + "|";
+    dump(t->right, out);
+  }
+
+  std::string input;
+  LineReader reader;
+  std::unique_ptr<QsoRecord> record;
+  char line[1024] = {};
+  std::string error;
+};
+
+TEST(AdifReader, OneCallReadsTheTagsOfOneLine) {
+  struct Case {
+    std::string input;
+    AdifStatus status;
+    std::string fields;
+  } cases[] = {
+      {"<CALL:6>N0CALL <BAND:3>20M <EOR>\r\n", ADIF_END_OF_RECORD, "BAND=20M|CALL=N0CALL|"},
+      {"<call:6:S>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL|"},
+      {"<Qso_Date:8:D>20240101<my_grid:4>fn31\n", ADIF_LINE_DONE, "MY_GRID=fn31|QSO_DATE=20240101|"},
+      {"<n\xe9z:1>x\r\n", ADIF_LINE_DONE, "N\xe9Z=x|"},
+      {"<eor>\r\n", ADIF_END_OF_RECORD, "null"},
+      {"<Eor>\r\n", ADIF_END_OF_RECORD, "null"},
+      {"<eoh>\r\n", ADIF_END_OF_HEADER, "null"},
+      {"<EOR:0>\r\n", ADIF_LINE_DONE, "EOR=|"},
+      {"<EOR:-1>\r\n", ADIF_END_OF_RECORD, "null"},
+      {"<APP_X:-2> <XYZ> <> text\r\n", ADIF_LINE_DONE, "null"},
+      {"<:3>abc\r\n", ADIF_LINE_DONE, "=abc|"},
+      {"<CALL:abc>N0CALL\r\n", ADIF_LINE_DONE, "CALL=|"},
+      {"<CALL: 6>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL|"},
+      {"<CALL:+6>N0CALL<BAND:3x:S>20M\r\n", ADIF_LINE_DONE, "BAND=20M|CALL=N0CALL|"},
+      {"<COMMENT:5>x<y>z<EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=x<y>z|"},
+      {"<NOTES:6>a>b\r\nc<EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=a>b\r\nc|"},
+      {"<CALL:0><BAND:3>20M\r\n", ADIF_LINE_DONE, "BAND=20M|CALL=|"},
+      {"<NOTES:7>abc\r\nde<EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=abc\r\nde|"},
+      {"<NOTES:11>a\r\n\r\nb\r\n\r\nc<EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=a\r\n\r\nb\r\n\r\nc|"},
+      // Continuation lines may fill the buffer: they are never taken as truncated.
+      {"<NOTES:1500>\r\n" + std::string(1498, 'n') + "<EOR>\r\n", ADIF_END_OF_RECORD,
+       "NOTES=\r\n" + std::string(1498, 'n') + "|"},
+      {"<CALL:6>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL|"},
+      {"<CALL:7>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL\r|"},
+      {"\r\n", ADIF_LINE_DONE, "null"},
+      {"ADIF export from a logger\r\n", ADIF_LINE_DONE, "null"},
+      {"<EOR><CALL:6>N0CALL\r\n", ADIF_END_OF_RECORD, "null"},
+      {"<ADIF_VER:5>3.1.0 <EOH>\r\n", ADIF_END_OF_HEADER, "ADIF_VER=3.1.0|"},
+      {"", ADIF_END_OF_FILE, "null"},
+      // A value running past the end of the input is dropped; earlier fields stay.
+      {"<CALL:6>N0CALL <NOTES:50>abc\r\nmore\r\n", ADIF_END_OF_FILE, "CALL=N0CALL|"},
+      {"<NOTES:50>abc\r\nmore\r\n", ADIF_END_OF_FILE, "null"},
+      // The last line needs no line end when it is shorter than the buffer.
+      {"<CALL:6>N0CALL <EOR>", ADIF_END_OF_RECORD, "CALL=N0CALL|"},
+      {"<CALL:6>N0CALL", ADIF_LINE_DONE, "CALL=N0CALL|"},
+      {"<CALL:6>N0", ADIF_END_OF_FILE, "null"},
+      // Unfinished tags at the end of the text end the line quietly.
+      {"<CALL", ADIF_LINE_DONE, "null"},
+      {"<CALL:5", ADIF_LINE_DONE, "null"},
+      {"<BAND:3>20M <CALL:5\r\n", ADIF_LINE_DONE, "BAND=20M|"},
+      {"<BAND:3>20M <CALL\r\n", ADIF_LINE_DONE, "BAND=20M|"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    Reading r(c.input);
+    EXPECT_EQ(r.next(), c.status);
+    EXPECT_EQ(r.fields(), c.fields);
+    EXPECT_EQ(r.error, "");
+  }
+}
+
+TEST(AdifReader, StoredFieldsKeepTheirDeclaredLengthAndShortcuts) {
+  Reading r("<CALL:6>N0CALL <BAND:3>20M <NOTES:7>abc\r\nde<EOR>\r\n");
+  ASSERT_EQ(r.next(), ADIF_END_OF_RECORD);
+  ASSERT_NE(r.record, nullptr);
+  ASSERT_NE(r.record->call, nullptr);
+  ASSERT_NE(r.record->band, nullptr);
+  EXPECT_STREQ(r.record->call->value, "N0CALL");
+  EXPECT_EQ(r.record->call->length, 6);
+  EXPECT_STREQ(r.record->band->value, "20M");
+  EXPECT_EQ(r.record->mode, nullptr);
+  EXPECT_EQ(find_field(r.record->fields, "NOTES")->length, 7);
+}
+
+TEST(AdifReader, RecordCollectsFieldsAcrossCallsUntilEndOfRecord) {
+  Reading r("<ADIF_VER:5>3.1.0\r\n<EOH>\r\n<CALL:6>N0CALL\r\n<BAND:3>20M\r\n<EOR><MODE:2>CW\r\n<EOR>\r\n");
+  EXPECT_EQ(r.next(), ADIF_LINE_DONE);
+  EXPECT_EQ(r.next(), ADIF_END_OF_HEADER);
+  EXPECT_EQ(r.fields(), "ADIF_VER=3.1.0|");  // the caller throws header fields away
+  r.record.reset();
+  EXPECT_EQ(r.next(), ADIF_LINE_DONE);
+  EXPECT_EQ(r.next(), ADIF_LINE_DONE);
+  EXPECT_EQ(r.next(), ADIF_END_OF_RECORD);
+  EXPECT_EQ(r.fields(), "BAND=20M|CALL=N0CALL|");
+  r.record.reset();
+  EXPECT_EQ(r.next(), ADIF_END_OF_RECORD);  // MODE after the EOR on its line is dropped
+  EXPECT_EQ(r.fields(), "null");
+  EXPECT_EQ(r.next(), ADIF_END_OF_FILE);
+  EXPECT_EQ(r.next(), ADIF_END_OF_FILE);
+}
+
+TEST(AdifReader, DuplicateFieldSetsTheErrorAndReadingGoesOn) {
+  Reading r("<CALL:6>N0CALL <CALL:5>K1ABC <BAND:3>20M <EOR>\r\n");
+  EXPECT_EQ(r.next(), ADIF_END_OF_RECORD);
+  EXPECT_EQ(r.fields(), "BAND=20M|CALL=N0CALL|");
+  EXPECT_STREQ(r.record->call->value, "K1ABC");
+  EXPECT_EQ(r.error, "Duplicate field: <CALL:5>K1ABC");
+}
+
+TEST(AdifReader, LinesWithoutLineEndWithinTheBufferAreTruncated) {
+  const std::string full(1023, 'x');
+  const std::string tag = "<CALL:6>N0CALL ";
+  struct Case {
+    std::string input;
+    std::string shown;  // the line text in the error message
+  } cases[] = {
+      {full + "\r\n", full},
+      {tag + std::string(1023 - tag.size(), 'y') + "\r\n<EOR>\r\n", tag + std::string(1023 - tag.size(), 'y')},
+      {"<EOR>" + std::string(1018, ' '), "<EOR>" + std::string(1018, ' ')},  // last line filling the buffer
+      {std::string("<CALL:6>N0CALL\0 <EOR>\r\n", 23), "<CALL:6>N0CALL"},  // NUL before the line end
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown.substr(0, 20));
+    Reading r(c.input);
+    r.error = "earlier problem";
+    EXPECT_EQ(r.next(), ADIF_TRUNCATED_LINE);
+    EXPECT_EQ(r.error, "ERROR: Truncated input line: " + c.shown);
+    EXPECT_EQ(r.record, nullptr);
+  }
+}
+
+TEST(AdifReader, LineOneByteShortOfTheBufferIsReadWithoutItsLineFeed) {
+  const std::string tag = "<CALL:6>N0CALL";
+  Reading r(tag + std::string(1022 - tag.size(), ' ') + "\r\n<EOR>\r\n");
+  EXPECT_EQ(r.next(), ADIF_LINE_DONE);
+  EXPECT_EQ(r.fields(), "CALL=N0CALL|");
+  EXPECT_EQ(r.next(), ADIF_LINE_DONE);  // the lone LF
+  EXPECT_EQ(r.next(), ADIF_END_OF_RECORD);
+
+  Reading last("<EOR>" + std::string(1017, ' '));  // 1022 bytes, no line end
+  EXPECT_EQ(last.next(), ADIF_END_OF_RECORD);
+  EXPECT_EQ(last.error, "");
+}
+
+TEST(AdifReader, HugeDeclaredLengthReadsToTheEndInLinearTime) {
+  // 20 MB of continuation lines: copying the rest again for every line would take minutes.
+  std::string input = "<CALL:6>N0CALL <NOTES:2000000000>start\r\n";
+  const std::string line = std::string(98, 'n') + "\r\n";
+  input.reserve(input.size() + 200000 * line.size());
+  for (int i = 0; i < 200000; ++i) input += line;
+  Reading r(std::move(input));
+  EXPECT_EQ(r.next(), ADIF_END_OF_FILE);
+  EXPECT_EQ(r.fields(), "CALL=N0CALL|");
+  EXPECT_EQ(r.next(), ADIF_END_OF_FILE);
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#pragma once
+// The whole-split golden cases under tests/data/golden/, shared by the driver
+// test (tests/split) and the varnel-split test (tests/cli) so the two cannot
+// drift. One folder per case:
+//   rover.adi       the input (output files are named after it)
+//   args            options for varnel-split; the driver test answers as they do
+//   before/         files present beside the input before the split
+//   after/          every file beside the input afterwards, the input excepted
+//   status.txt      the status lines, one per line
+//   questions.txt   the questions asked, "CAPTION BUTTONS ICON: TEXT" with the
+//                   work folder as DIR and line ends as \n (none when absent)
+//   exit_code       varnel-split's exit status
+//   stderr_has.txt  texts its standard error must hold (it must be empty when absent)
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace golden {
+
+namespace fs = std::filesystem;
+
+inline fs::path root() { return fs::path(VARNEL_TEST_DATA) / "golden"; }
+
+inline std::vector<std::string> case_names() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(root()))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The bytes of `path`, or "" when it cannot be read.
+inline std::string read_bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The first line of `path` without its line end ("" when absent).
+inline std::string first_line(const fs::path& path) {
+  std::string text = read_bytes(path);
+  return text.substr(0, text.find('\n'));
+}
+
+inline std::vector<std::string> lines_of(const fs::path& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path, std::ios::binary);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Every regular file under `folder` by its path relative to it, with its bytes.
+inline std::map<std::string, std::string> files_under(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[fs::relative(entry.path(), folder).generic_string()] = read_bytes(entry.path());
+  return files;
+}
+
+// A fresh folder of its own under the system's temporary folder.
+inline fs::path make_temp_folder(const std::string& label) {
+  std::string pattern = (fs::temp_directory_path() / ("varnel-" + label + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) return {};
+  return pattern;
+}
+
+// Fills `work` with the case's input and its `before` files.
+inline void prepare(const fs::path& case_dir, const fs::path& work) {
+  fs::copy(case_dir / "rover.adi", work / "rover.adi");
+  if (fs::exists(case_dir / "before"))
+    fs::copy(case_dir / "before", work, fs::copy_options::recursive);
+}
+
+// Files beside the input after the split, the input itself left out.
+inline std::map<std::string, std::string> outputs(const fs::path& work) {
+  std::map<std::string, std::string> files = files_under(work);
+  files.erase("rover.adi");
+  return files;
+}
+
+// Names each parameterised test after its case folder.
+inline std::string case_label(const testing::TestParamInfo<std::string>& param) {
+  return param.param;
+}
+
+// Expects the same file names with the same bytes in both maps.
+inline void expect_same_files(const std::map<std::string, std::string>& expected,
+                              const std::map<std::string, std::string>& actual) {
+  std::vector<std::string> expected_names, actual_names;
+  for (const auto& file : expected) expected_names.push_back(file.first);
+  for (const auto& file : actual) actual_names.push_back(file.first);
+  EXPECT_EQ(expected_names, actual_names);
+  for (const auto& file : expected) {
+    auto found = actual.find(file.first);
+    if (found != actual.end()) {
+      EXPECT_EQ(file.second, found->second) << "in " << file.first;
+    }
+  }
+}
+
+}  // namespace golden

@@ -1,0 +1,141 @@
+// varnel-split as a user runs it: the golden cases in a temporary folder, the
+// command line's errors, and the questions on a terminal.
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "golden_case.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs `command` through the shell in `folder` with standard input from
+// `input` (a file or /dev/null), capturing both output streams.
+Outcome run_in(const fs::path& folder, const std::string& command,
+           const std::string& input = "/dev/null") {
+  const fs::path out = folder.parent_path() / (folder.filename().string() + ".out");
+  const fs::path err = folder.parent_path() / (folder.filename().string() + ".err");
+  const std::string line = "cd '" + folder.string() + "' && " + command + " <'" + input +
+                           "' >'" + out.string() + "' 2>'" + err.string() + "'";
+  Outcome run;
+  int status = std::system(line.c_str());
+  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
+  run.out = golden::read_bytes(out);
+  run.err = golden::read_bytes(err);
+  fs::remove(out);
+  fs::remove(err);
+  return run;
+}
+
+const std::string binary = "'" VARNEL_SPLIT_BINARY "'";
+
+class GoldenCli : public testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenCli, PrintsStatusWritesFilesAndExits) {
+  const fs::path case_dir = golden::root() / GetParam();
+  const fs::path work = golden::make_temp_folder("cli");
+  ASSERT_FALSE(work.empty());
+  golden::prepare(case_dir, work);
+
+  Outcome run = run_in(work, binary + " " + golden::first_line(case_dir / "args") + " rover.adi");
+
+  EXPECT_EQ(golden::read_bytes(case_dir / "status.txt"), run.out);
+  EXPECT_EQ(std::atoi(golden::first_line(case_dir / "exit_code").c_str()), run.exit_code);
+  golden::expect_same_files(golden::files_under(case_dir / "after"), golden::outputs(work));
+  if (fs::exists(case_dir / "stderr_has.txt")) {
+    for (const std::string& text : golden::lines_of(case_dir / "stderr_has.txt"))
+      EXPECT_NE(run.err.find(text), std::string::npos) << "missing: " << text << "\n" << run.err;
+  } else {
+    EXPECT_EQ("", run.err);
+  }
+  fs::remove_all(work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCli, testing::ValuesIn(golden::case_names()),
+                         golden::case_label);
+
+TEST(VarnelSplit, CommandLineErrorsAndInformation) {
+  struct Case {
+    const char* args;
+    int exit_code;
+    bool on_stdout;  // else on standard error
+    const char* text;
+  };
+  const Case cases[] = {
+      {"", 2, false, "Usage: varnel-split"},
+      {"--bogus rover.adi", 2, false, "--bogus"},
+      {"--overwrite --skip-existing rover.adi", 2, false, "Usage: varnel-split"},
+      {"rover.adi other.adi", 2, false, "Usage: varnel-split"},
+      {"--help", 0, true, "Usage: varnel-split [--overwrite | --skip-existing]"},
+      {"--version", 0, true, "varnel-split 1.1\n"},
+      {"missing.adi", 1, false, "Error opening missing.adi: "},
+  };
+  const fs::path work = golden::make_temp_folder("cli-usage");
+  ASSERT_FALSE(work.empty());
+  fs::copy(golden::root() / "interleaved_qths" / "rover.adi", work / "rover.adi");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    Outcome run = run_in(work, binary + " " + c.args);
+    EXPECT_EQ(c.exit_code, run.exit_code);
+    const std::string& shown = c.on_stdout ? run.out : run.err;
+    EXPECT_NE(shown.find(c.text), std::string::npos) << shown;
+    EXPECT_EQ("", c.on_stdout ? run.err : run.out);
+    // No run above may split: the only file is still the input.
+    EXPECT_EQ(1u, golden::files_under(work).size());
+  }
+  Outcome missing = run_in(work, binary + " missing.adi");
+  EXPECT_EQ(std::string("Error opening missing.adi: ") + std::strerror(ENOENT) + "\n", missing.err);
+  fs::remove_all(work);
+}
+
+// On a terminal the overwrite question is asked there; an unknown answer is
+// asked again. Uses script(1) for the terminal and skips without it.
+TEST(VarnelSplit, AsksOnTerminal) {
+  if (std::system("script -qec true /dev/null >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "script(1) is not available";
+  struct Case {
+    const char* typed;
+    const char* same_as;  // the golden case whose results the answers give
+    int prompts;
+  };
+  const Case cases[] = {
+      {"maybe\nYes\n", "existing_overwrite", 2},
+      {"n\n", "existing_skip", 1},
+      {"x\nc\n", "existing_cancel", 2},
+      {"", "existing_cancel", 1},  // end of input cancels
+  };
+  const std::string prompt =
+      "Are you sure you want to overwrite rover_FN42.adi [y]es/[n]o/[c]ancel? ";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const fs::path case_dir = golden::root() / c.same_as;
+    const fs::path work = golden::make_temp_folder("cli-tty");
+    ASSERT_FALSE(work.empty());
+    golden::prepare(case_dir, work);
+    const fs::path typed = work.string() + ".typed";
+    std::ofstream(typed, std::ios::binary) << c.typed;
+
+    Outcome run = run_in(work, "script -qec \"" + binary + " rover.adi\" /dev/null", typed.string());
+
+    EXPECT_EQ(std::atoi(golden::first_line(case_dir / "exit_code").c_str()), run.exit_code);
+    size_t prompts = 0;
+    for (size_t at = 0; (at = run.out.find(prompt, at)) != std::string::npos; at += prompt.size())
+      ++prompts;
+    EXPECT_EQ(static_cast<size_t>(c.prompts), prompts) << run.out;
+    golden::expect_same_files(golden::files_under(case_dir / "after"), golden::outputs(work));
+    fs::remove(typed);
+    fs::remove_all(work);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// Whole splits through the driver, checked against the golden cases in
+// tests/data/golden (see tests/cli/golden_case.h for their layout).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "../cli/golden_case.h"
+#include "fake_host.h"
+#include "split/qth_files.h"
+#include "split/split.h"
+#include "split/status.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers as varnel-split does when no one is at a terminal: the overwrite
+// question by the case's option (Cancel without one), the open failure with OK.
+class OptionHost : public FakeHost {
+ public:
+  explicit OptionHost(std::string option) : option_(std::move(option)) {}
+  Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
+    FakeHost::ask(text, caption, buttons, icon);
+    if (buttons == Buttons::OkCancel) return Answer::Ok;
+    if (option_ == "--overwrite") return Answer::Yes;
+    if (option_ == "--skip-existing") return Answer::No;
+    return Answer::Cancel;
+  }
+
+ private:
+  std::string option_;
+};
+
+// "CAPTION BUTTONS ICON: TEXT" with the work folder as DIR and line ends as \n.
+std::string describe(const AskedQuestion& q, const std::string& work) {
+  std::string text = q.text;
+  for (size_t at; (at = text.find(work)) != std::string::npos;) text.replace(at, work.size(), "DIR");
+  for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, "\\n");
+  return q.caption + (q.buttons == Buttons::YesNoCancel ? " YesNoCancel" : " OkCancel") +
+         (q.icon == Icon::Question ? " Question: " : " Error: ") + text;
+}
+
+class GoldenSplit : public testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenSplit, WritesExpectedFilesStatusAndQuestions) {
+  const fs::path case_dir = golden::root() / GetParam();
+  const fs::path work = golden::make_temp_folder("golden");
+  ASSERT_FALSE(work.empty());
+  golden::prepare(case_dir, work);
+
+  OptionHost host(golden::first_line(case_dir / "args"));
+  StatusLists status;
+  const std::string input_path = (work / "rover.adi").string();
+  std::FILE* input = std::fopen(input_path.c_str(), "rb");
+  ASSERT_NE(input, nullptr);
+  std::unique_ptr<QthFile> registry = split_by_qth(input, input_path.c_str(), host, status);
+  std::fclose(input);
+  // As the Split command and varnel-split finish a split.
+  if (close_qth_files(registry.get(), status) == 0)
+    add_status_message(2, status, "Did not create any output files!");
+  registry.reset();
+
+  std::string shown;
+  for (const std::string& line : status_lines(status)) shown += line + "\n";
+  EXPECT_EQ(golden::read_bytes(case_dir / "status.txt"), shown);
+
+  std::vector<std::string> asked;
+  for (const AskedQuestion& q : host.asked) asked.push_back(describe(q, work.string()));
+  EXPECT_EQ(golden::lines_of(case_dir / "questions.txt"), asked);
+
+  golden::expect_same_files(golden::files_under(case_dir / "after"), golden::outputs(work));
+  fs::remove_all(work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenSplit, testing::ValuesIn(golden::case_names()),
+                         golden::case_label);
+
+}  // namespace

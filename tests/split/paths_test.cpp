@@ -1,0 +1,55 @@
+#include "split/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(Paths, FileNamePartFollowsTheLastSeparatorOfEitherKind) {
+  struct Case {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {"D:\\Logs\\rover_ME.adi", "rover_ME.adi"},
+      {"/home/op/my.logs/rover.adi", "rover.adi"},
+      {"D:\\Logs/sub\\rover.adi", "rover.adi"},
+      {"/home/op\\x/rover.adi", "rover.adi"},
+      {"rover.adi", "rover.adi"},
+      {"C:\\Logs\\", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    const char* name = file_name_part(c.path);
+    EXPECT_STREQ(name, c.name) << c.path;
+    EXPECT_EQ(name, c.path + std::string(c.path).size() - std::string(c.name).size()) << "points into the path";
+  }
+}
+
+TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
+  struct Case {
+    const char* input;
+    std::string qth;
+    const char* output;
+  } cases[] = {
+      {"D:\\Logs\\rover.adi", "ME", "D:\\Logs\\rover_ME.adi"},
+      {"D:\\My.Logs\\rover.adi", "ME", "D:\\My.Logs\\rover_ME.adi"},
+      {"D:\\Logs\\rover", "ME", "D:\\Logs\\rover_ME.adi"},
+      {"D:\\My.Logs\\rover", "ME", "D:\\My.Logs\\rover_ME.adi"},
+      {"D:\\Logs\\rover.2016.adi", "ME", "D:\\Logs\\rover_ME.adi"},
+      {"D:\\Logs\\rover.adi", "", "D:\\Logs\\rover_.adi"},
+      {"/home/op/my.logs/rover.adi", "FN31", "/home/op/my.logs/rover_FN31.adi"},
+      {"/home/op/my.logs/rover", "Me", "/home/op/my.logs/rover_Me.adi"},
+      {"rover.adi", "FN31 FN32", "rover_FN31 FN32.adi"},
+      {"/home/op/.adi", "ME", "/home/op/_ME.adi"},
+      // The name keeps to the input's folder: bytes Windows refuses in a name become '_'.
+      {"/logs/rover.adi", "FN31/FN32", "/logs/rover_FN31_FN32.adi"},
+      {"D:\\Logs\\rover.adi", "..\\..\\Windows\\x", "D:\\Logs\\rover_.._.._Windows_x.adi"},
+      {"D:\\Logs\\rover.adi", "A:B", "D:\\Logs\\rover_A_B.adi"},
+      {"rover.adi", "\\/:*?\"<>|", "rover__________.adi"},
+      {"rover.adi", std::string("a\x01\t\x1f\x20\x7f\xe9.b", 9), "rover_a___ \x7f\xe9.b.adi"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(output_path(c.input, c.qth.c_str()), c.output) << c.input << " " << c.qth;
+}
+
+}  // namespace

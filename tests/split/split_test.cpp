@@ -1,0 +1,147 @@
+#include "split/split.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
+
+// One whole split of `input` from rover.adi in a fresh folder, closed as the
+// Split command closes it.
+struct SplitRun {
+  void run(const std::string& input) {
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir / "rover.adi";
+    write_bytes(path, input);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    testing::internal::CaptureStderr();
+    std::unique_ptr<QthFile> root = split_by_qth(file, path.c_str(), host, status);
+    stderr_text = testing::internal::GetCapturedStderr();
+    std::fclose(file);
+    closed = close_qth_files(root.get(), status);
+  }
+  // Every file in the folder but the input, by name.
+  Files outputs() const {
+    Files files;
+    for (const auto& item : std::filesystem::directory_iterator(dir.path()))
+      if (item.path().filename() != "rover.adi")
+        files[item.path().filename().string()] = read_bytes(item.path().string());
+    return files;
+  }
+
+  TempDir dir;
+  FakeHost host;
+  StatusLists status;
+  std::string stderr_text;
+  int32_t closed = -1;
+};
+
+const std::string kRecordA = "<CALL:2>K1 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n";
+const std::string kWrittenA = "<CALL:2>K1 <EOR>\r\n";
+
+TEST(SplitByQth, RecordsGoToTheFileOfTheirQth) {
+  struct Case {
+    const char* what;
+    std::string input;
+    Files files;
+  } cases[] = {
+      {"header fields never reach a record",
+       "Log export\r\n<ADIF_VER:5>3.1.0 <PROGRAMID:4>TEST\r\n<EOH>\r\n<CALL:6>N0CALL <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n",
+       {{"rover_ME.adi", "<EOH>\r\n<CALL:6>N0CALL <EOR>\r\n"}}},
+      {"ROVERQTH wins over MYCTY",
+       "<CALL:2>K1 <APP_WRITELOG_MYCTY:2>WW <APP_N1MM_ROVERQTH:2>RR <EOR>\r\n"
+       "<CALL:2>K2 <app_writelog_mycty:2>WW <EOR>\r\n",
+       {{"rover_RR.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"}, {"rover_WW.adi", "<EOH>\r\n<CALL:2>K2 <EOR>\r\n"}}},
+      {"empty ROVERQTH still decides",
+       "<CALL:2>K1 <APP_N1MM_ROVERQTH:0> <APP_WRITELOG_MYCTY:2>WW <EOR>\r\n",
+       {{"rover_.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"}}},
+      {"records without a QTH are dropped",
+       "<CALL:2>K0 <EOR>\r\n<EOR>\r\n" + kRecordA + "<CALL:2>K2 <APP_X_ROVERQTH:1>A <EOR>\r\n",
+       {{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}},
+      {"fields after the last end of record are not written",
+       kRecordA + "<CALL:2>K9 <APP_N1MM_ROVERQTH:1>A\r\n", {{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}},
+      {"last line without a line end is read",
+       kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>A <EOR>",
+       {{"rover_A.adi", "<EOH>\r\n" + kWrittenA + "<CALL:2>K2 <EOR>\r\n"}}},
+      {"no record, no file", "<ADIF_VER:5>3.1.0 <EOH>\r\n", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SplitRun split;
+    split.run(c.input);
+    EXPECT_EQ(split.outputs(), c.files);
+    EXPECT_EQ(split.closed, static_cast<int32_t>(c.files.size()));
+    EXPECT_TRUE(split.host.asked.empty());
+    EXPECT_EQ(split.stderr_text, "");
+    EXPECT_EQ(split.status.heads[1], nullptr);
+    EXPECT_EQ(split.status.heads[2], nullptr);
+  }
+}
+
+TEST(SplitByQth, CancelAtTheSecondQthKeepsTheFirstFile) {
+  SplitRun split;
+  write_bytes(split.dir / "rover_B.adi", "old");
+  split.host.answers = {Answer::Cancel};
+  split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>B <EOR>\r\n" + kRecordA);
+  EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}, {"rover_B.adi", "old"}}));
+  EXPECT_EQ(split.host.asked.size(), 1u);
+  EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    1 QSOs to rover_A.adi", ""}));
+}
+
+TEST(SplitByQth, TruncatedLineStopsTheSplitAndIsReported) {
+  SplitRun split;
+  const std::string long_line(1100, 'x');
+  split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>A\r\n" + long_line + "\r\n<EOR>\r\n" + kRecordA);
+  EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}));
+  EXPECT_EQ(split.stderr_text, "ERROR:\tUnrecognized status 4 returned from parse_ADIF()\n");
+  EXPECT_EQ(status_lines(split.status), (Lines{"ERROR: Truncated input line: " + long_line.substr(0, 1023), "",
+                                                "Wrote    1 QSOs to rover_A.adi", ""}));
+}
+
+TEST(SplitByQth, DuplicateFieldIsReportedAsAWarningAtTheEnd) {
+  SplitRun split;
+  split.run("<CALL:2>K1 <CALL:2>K2 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n<BAND:3>20M <BAND:2>6M <EOR>\r\n");
+  EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}));
+  EXPECT_EQ(split.stderr_text, "");
+  EXPECT_EQ(status_lines(split.status),
+            (Lines{"Duplicate field: <BAND:2>6M", "", "Wrote    1 QSOs to rover_A.adi", ""}));
+}
+
+TEST(SplitByQth, TwoQthsNamingOneFileNeverWriteItTwice) {
+  SplitRun split;
+  split.host.answers = {Answer::Ok};
+  split.run("<CALL:2>K1 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K2 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n"
+            "<CALL:2>K3 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K4 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n");
+  ASSERT_EQ(split.host.asked.size(), 1u);
+  EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + (split.dir / "rover_A_B.adi") + "\n");
+  EXPECT_EQ(split.host.asked[0].caption, "Error");
+  EXPECT_EQ(split.outputs(), (Files{{"rover_A_B.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n<CALL:2>K3 <EOR>\r\n"}}));
+  EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    2 QSOs to rover_A_B.adi", ""}));
+}
+
+TEST(SplitByQth, InputReadErrorIsReported) {
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir / "rover.adi").c_str(), 0700), 0);  // opens, but every read fails
+  std::FILE* file = std::fopen((dir / "rover.adi").c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  FakeHost host;
+  StatusLists status;
+  std::unique_ptr<QthFile> root = split_by_qth(file, (dir / "rover.adi").c_str(), host, status);
+  std::fclose(file);
+  EXPECT_EQ(root, nullptr);
+  EXPECT_EQ(status_lines(status), (Lines{"ERROR: Could not read all of rover.adi", ""}));
+}
+
+}  // namespace
