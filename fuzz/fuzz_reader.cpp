@@ -1,0 +1,143 @@
+// Fuzz target over the ADIF reader: arbitrary bytes go through parse_ADIF in
+// the split driver's loop, every record it builds is checked for the promises
+// the reader makes (names upper-cased, values no longer than declared, a
+// well-formed AA tree in which every name is found again), and is written back
+// out. Any crash, sanitizer report or broken promise aborts.
+//
+// The input is the log itself, byte for byte, so any ADIF file is a seed. Its
+// first byte also picks the run's variant, so the fuzzer reaches them all:
+//   low nibble 0xF  a 16-byte line buffer, so short lines already need
+//                   continuation reads (otherwise the driver's 1024 bytes);
+//   bit 0x10 clear  keep reading after a truncated line instead of stopping
+//                   as the driver does (the rest of that line comes next).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adif/line_reader.h"
+#include "adif/output_stream.h"
+#include "adif/reader.h"
+#include "adif/record.h"
+#include "adif/writer.h"
+
+namespace {
+
+constexpr char kTruncated[] = "ERROR: Truncated input line: ";
+
+void fail(const char* what, const char* name) {
+  std::fprintf(stderr, "fuzz_reader: %s (field \"%s\")\n", what, name);
+  std::abort();
+}
+
+// Checks the AA-tree rules of the subtree at `t` and that every field in it
+// carries a well-formed name and value. Returns the number of fields.
+int check_tree(const AdifField* root, const AdifField* t) {
+  if (t == nullptr) return 0;
+  if (t->name == nullptr || t->value == nullptr) fail("null name or value", "?");
+  for (const char* p = t->name; *p != '\0'; ++p)
+    if (*p >= 'a' && *p <= 'z') fail("name not upper-cased", t->name);
+  if (t->length < 0) fail("field stored with a negative length", t->name);
+  if (std::strlen(t->value) > static_cast<std::size_t>(t->length))
+    fail("value longer than its declared length", t->name);
+  if (find_field(root, t->name) != t) fail("field not found by its own name", t->name);
+
+  if (t->left == nullptr && t->right == nullptr && t->level != 0) fail("leaf above level 0", t->name);
+  if (t->left != nullptr && t->left->level != t->level - 1) fail("left child level", t->name);
+  if (t->right != nullptr && t->right->level != t->level && t->right->level != t->level - 1)
+    fail("right child level", t->name);
+  if (t->right != nullptr && t->right->right != nullptr && t->right->right->level >= t->level)
+    fail("right grandchild level", t->name);
+  if (t->level > 0 && (t->left == nullptr || t->right == nullptr))
+    fail("inner node without two children", t->name);
+  if (t->left != nullptr && std::strcmp(t->left->name, t->name) >= 0) fail("left order", t->name);
+  if (t->right != nullptr && std::strcmp(t->right->name, t->name) <= 0) fail("right order", t->name);
+  return 1 + check_tree(root, t->left) + check_tree(root, t->right);
+}
+
+std::size_t written_size(const AdifField* t) {
+  if (t == nullptr) return 0;
+  std::size_t size = written_size(t->left) + written_size(t->right);
+  if (std::strncmp(t->name, "APP_", 4) != 0) {
+    std::size_t value = std::strlen(t->value);
+    size += std::strlen(t->name) + std::to_string(value).size() + value + 4;  // "<", ":", ">", " "
+  }
+  return size;
+}
+
+void check_shortcut(const QsoRecord& record, const AdifField* shortcut, const char* name) {
+  if (shortcut != nullptr && std::strcmp(shortcut->name, name) != 0)
+    fail("shortcut points at another field", name);
+  if (shortcut == nullptr && find_field(record.fields, name) != nullptr)
+    fail("field in the tree but its shortcut is null", name);
+}
+
+void check_record(const QsoRecord& record) {
+  check_tree(record.fields, record.fields);
+  check_shortcut(record, record.call, "CALL");
+  check_shortcut(record, record.dxcc, "DXCC");
+  check_shortcut(record, record.qso_date, "QSO_DATE");
+  check_shortcut(record, record.time_on, "TIME_ON");
+  check_shortcut(record, record.band, "BAND");
+  check_shortcut(record, record.mode, "MODE");
+}
+
+void check_written(const QsoRecord& record) {
+  // Written back, the record takes exactly the bytes of its non-"APP_"
+  // fields, each as "<NAME:LEN>VALUE ".
+  std::string out;
+  {
+    OutputStream stream(out);
+    write_fields(stream, record.fields);
+    if (!stream.close()) fail("string stream reported a failure", "");
+  }
+  if (out.size() != written_size(record.fields)) fail("written record has the wrong size", "");
+  if (!out.empty() && out[0] != '<') fail("written record does not start with a tag", "");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const unsigned char variant = size > 0 ? data[0] : 0;
+  const std::size_t line_size = (variant & 0x0F) == 0x0F ? 16 : 1024;
+  const bool stop_at_truncated = (variant & 0x10) != 0;
+
+  LineReader reader(reinterpret_cast<const char*>(data), size);
+  std::vector<char> line(line_size, '\0');
+  std::unique_ptr<QsoRecord> record;
+  std::string error_text;
+
+  // Every call consumes at least one byte or ends the input; the bound only
+  // guards against a reader that stops making progress.
+  for (std::size_t calls = 0; calls <= size + 1; ++calls) {
+    AdifStatus status = parse_ADIF(reader, record, line.data(), line.size(), error_text);
+    if (record != nullptr) {
+      check_record(*record);
+      // Writing costs a buffer per stream, so only records the reader is done with are written.
+      if (status != ADIF_LINE_DONE) check_written(*record);
+    }
+    switch (status) {
+      case ADIF_LINE_DONE:
+        break;
+      case ADIF_END_OF_HEADER:
+      case ADIF_END_OF_RECORD:
+        record.reset();
+        break;
+      case ADIF_END_OF_FILE:
+        return 0;
+      case ADIF_TRUNCATED_LINE:
+        if (error_text.compare(0, sizeof kTruncated - 1, kTruncated) != 0)
+          fail("truncated line without its message", "");
+        if (stop_at_truncated) return 0;
+        break;
+      default:
+        fail("status out of range", "");
+    }
+  }
+  fail("reader did not reach the end of the input", "");
+  return 0;
+}

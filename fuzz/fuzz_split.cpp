@@ -1,0 +1,196 @@
+// Fuzz target over a whole split: arbitrary input is split into a private
+// temporary folder with a Host whose answers come from the input, the output
+// files are closed and the status lines built, as the command-line
+// tool does. Any crash or sanitizer report aborts, and so does a broken
+// promise: a file outside the "<input name>_<QTH>.adi" pattern, a changed
+// input, an output file that is not a header line plus whole records, a
+// question with the wrong caption, buttons or icon, or a file count that does
+// not match what the closing pass reports.
+//
+// Input layout: three control bytes, then the log, byte for byte.
+//   byte 0, bit 0   read the input through a FILE* (else from memory);
+//   byte 0, bit 1   the Host reports every output file as existing, so each
+//                   new QTH raises the overwrite question;
+//   bytes 1 and 2   the first eight answers, two bits each (Yes, No, Ok,
+//                   Cancel); answers not valid for the box asked count as
+//                   Cancel there. Later questions get the default button.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adif/line_reader.h"
+#include "split/host.h"
+#include "split/qth_files.h"
+#include "split/split.h"
+#include "split/status.h"
+
+namespace {
+
+constexpr std::size_t kControlBytes = 3;
+constexpr char kInputName[] = "in.adi";
+
+void fail(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "fuzz_split: %s: %s\n", what, detail.c_str());
+  std::abort();
+}
+
+bool starts_with(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+bool ends_with(const std::string& text, const char* suffix) {
+  std::size_t n = std::strlen(suffix);
+  return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+class ScriptedHost : public Host {
+ public:
+  ScriptedHost(unsigned script, bool all_exist) : script_(script), all_exist_(all_exist) {}
+
+  Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
+    // Texts go through a 128-byte buffer.
+    if (std::strlen(text) > 127) fail("question text longer than 127 bytes", text);
+    if (buttons == Buttons::YesNoCancel) {
+      if (std::strcmp(caption, "Warning") != 0 || icon != Icon::Question ||
+          !starts_with(text, "Are you sure you want to overwrite "))
+        fail("malformed overwrite question", text);
+    } else {
+      if (std::strcmp(caption, "Error") != 0 || icon != Icon::Error ||
+          !starts_with(text, "Could not open output file "))
+        fail("malformed open-failure box", text);
+    }
+    if (asked_++ >= 8) return buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    static constexpr Answer kAnswers[4] = {Answer::Yes, Answer::No, Answer::Ok, Answer::Cancel};
+    Answer answer = kAnswers[script_ & 3];
+    script_ >>= 2;
+    return answer;
+  }
+
+  bool output_exists(const char* path) override {
+    struct stat st;
+    return all_exist_ || stat(path, &st) == 0;
+  }
+
+ private:
+  unsigned script_;
+  bool all_exist_;
+  int asked_ = 0;
+};
+
+// The folder every run splits into, made once per process and removed at exit.
+struct Scratch {
+  std::string folder;
+  std::string input;
+
+  Scratch() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                          "/varnel-fuzz-split.XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) fail("mkdtemp failed", pattern);
+    folder = buffer.data();
+    input = folder + "/" + kInputName;
+  }
+  ~Scratch() {
+    remove_outputs();
+    unlink(input.c_str());
+    rmdir(folder.c_str());
+  }
+
+  // Names of everything in the folder except the input.
+  std::vector<std::string> outputs() const {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) fail("cannot list", folder);
+    while (const dirent* entry = readdir(dir.get())) {
+      std::string name = entry->d_name;
+      if (name != "." && name != ".." && name != kInputName) names.push_back(name);
+    }
+    return names;
+  }
+
+  void remove_outputs() const {
+    for (const std::string& name : outputs()) unlink((folder + "/" + name).c_str());
+  }
+};
+
+std::string read_file(const std::string& path) {
+  std::string bytes;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) fail("cannot read back", path);
+  char chunk[4096];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, got);
+  return bytes;
+}
+
+void write_input(const std::string& path, const uint8_t* data, std::size_t size) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file || std::fwrite(data, 1, size, file.get()) != size) fail("cannot write", path);
+}
+
+// Every file the split left must be an output file beside the input: a
+// regular file named "in_<QTH>.adi" holding one header line and whole records.
+void check_outputs(const Scratch& scratch, int32_t closed) {
+  std::vector<std::string> names = scratch.outputs();
+  if (names.size() != static_cast<std::size_t>(closed))
+    fail("output files on disk differ from the files closed", std::to_string(names.size()));
+  for (const std::string& name : names) {
+    std::string path = scratch.folder + "/" + name;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) fail("not a regular file", name);
+    if (!starts_with(name, "in_") || !ends_with(name, ".adi")) fail("unexpected file name", name);
+    std::string bytes = read_file(path);
+    if (!starts_with(bytes, "<EOH>\r\n") || !ends_with(bytes, "<EOR>\r\n") || bytes.size() < 14)
+      fail("output is not a header line plus records", name);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Scratch scratch;
+  if (size < kControlBytes) return 0;
+  const bool through_file = (data[0] & 1) != 0;
+  const bool all_exist = (data[0] & 2) != 0;
+  const unsigned script = data[1] | (static_cast<unsigned>(data[2]) << 8);
+  const uint8_t* log = data + kControlBytes;
+  const std::size_t log_size = size - kControlBytes;
+
+  write_input(scratch.input, log, log_size);
+  ScriptedHost host(script, all_exist);
+  StatusLists status;
+  std::unique_ptr<QthFile> registry;
+  if (through_file) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(std::fopen(scratch.input.c_str(), "rb"),
+                                                           std::fclose);
+    if (!input) fail("cannot open", scratch.input);
+    registry = split_by_qth(input.get(), scratch.input.c_str(), host, status);
+  } else {
+    LineReader reader(reinterpret_cast<const char*>(log), log_size);
+    registry = split_by_qth(reader, scratch.input.c_str(), host, status);
+  }
+  int32_t closed = close_qth_files(registry.get(), status);
+  registry.reset();
+  std::vector<std::string> lines = status_lines(status);
+  if (closed > 0 && lines.empty()) fail("files closed but no status line", std::to_string(closed));
+  // Set when replaying a reproducer, to see what the split made of it.
+  if (std::getenv("FUZZ_SPLIT_VERBOSE") != nullptr)
+    for (const std::string& line : lines) std::fprintf(stderr, "  | %s\n", line.c_str());
+
+  if (read_file(scratch.input) != std::string(reinterpret_cast<const char*>(log), log_size))
+    fail("the input was changed", scratch.input);
+  check_outputs(scratch, closed);
+  scratch.remove_outputs();
+  return 0;
+}
