@@ -31,6 +31,18 @@ class OutputStream {
   }
   void write(const char* text) { write(text, std::strlen(text)); }
 
+  // Room for `count` bytes to be written straight into the buffer, or null
+  // when they would not fit even in an empty one. commit() marks the end of
+  // what was written there.
+  char* reserve(std::size_t count) {
+    if (count > static_cast<std::size_t>(end_ - pos_)) {
+      if (count > kBufferSize) return nullptr;
+      flush();
+    }
+    return pos_;
+  }
+  void commit(char* written_end) { pos_ = written_end; }
+
   // Flushes and closes the file. Returns true when every byte reached the file
   // and the close succeeded; false once anything failed. Idempotent.
   bool close();

@@ -25,6 +25,16 @@
 #include <cstring>
 
 namespace {
+// How the name scan treats each byte: 0 part of the name, 1 ends it (':',
+// '>', or the NUL that ends the text), 2 a lower-case letter to fold.
+struct NameBytes {
+  unsigned char kind[256];
+  constexpr NameBytes() : kind() {
+    kind[0] = kind[':'] = kind['>'] = 1;
+    for (int c = 'a'; c <= 'z'; ++c) kind[c] = 2;
+  }
+};
+constexpr NameBytes kNameBytes;
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -32,7 +42,7 @@ bool is_blank(char c) {
 
 // Like atoi, but a number too large for 32 bits saturates instead of being
 // undefined, so a corrupt length just runs to the end of the input.
-int32_t parse_length(const char* p) {
+int32_t parse_length(const char* p, char** stop) {
   while (is_blank(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -41,6 +51,7 @@ int32_t parse_length(const char* p) {
     value = value * 10 + (*p - '0');
     if (value > INT32_MAX) value = int64_t{INT32_MAX} + 1;
   }
+  *stop = const_cast<char*>(p);
   if (negative) return static_cast<int32_t>(-value);
   return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
 }
@@ -82,7 +93,16 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
   int32_t pending_length = 0;
 
   for (;;) {
-    char* open = static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
+    // Fields usually stand at most one blank apart: look at the next two
+    // bytes before paying for a memchr call.
+    char* open;
+    if (scan < end && *scan == '<') {
+      open = scan;
+    } else if (end - scan > 1 && scan[1] == '<') {
+      open = scan + 1;
+    } else {
+      open = static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
+    }
     if (open == nullptr) break;
     *open = '\0';
     // Cut only now: the byte just past a value may be the '<' found above.
@@ -93,10 +113,10 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
 
     char* name = open + 1;
     char* p = name;
-    for (; p < end && *p != ':' && *p != '>'; ++p) {
-      if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
+    for (unsigned char kind; (kind = kNameBytes.kind[static_cast<unsigned char>(*p)]) != 1; ++p) {
+      if (kind == 2) *p = static_cast<char>(*p - 'a' + 'A');
     }
-    if (p == end) break;  // unfinished tag: nothing more on this line
+    if (*p == '\0') break;  // unfinished tag: nothing more on this line
 
     int32_t length = -1;
     char* value;
@@ -105,8 +125,11 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
       value = p + 1;
     } else {
       *p = '\0';
-      length = parse_length(p + 1);
-      char* close = static_cast<char*>(std::memchr(p + 1, '>', static_cast<std::size_t>(end - p - 1)));
+      char* digits_end;
+      length = parse_length(p + 1, &digits_end);
+      char* close = *digits_end == '>' ? digits_end
+                                       : static_cast<char*>(std::memchr(
+                                             p + 1, '>', static_cast<std::size_t>(end - p - 1)));
       if (close == nullptr) break;
       *close = '\0';
       value = close + 1;

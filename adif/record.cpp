@@ -5,7 +5,12 @@
 
 namespace {
 
-int compare_names(const char* a, const char* b) { return std::strcmp(a, b); }
+inline int compare_names(const char* a, const char* b) {
+  const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+  const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+  while (*x != 0 && *x == *y) { ++x; ++y; }
+  return static_cast<int>(*x) - static_cast<int>(*y);
+}
 
 AdifField* skew(AdifField* t) {
   if (t->left != nullptr && t->left->level == t->level) {
@@ -44,16 +49,34 @@ void set_duplicate_message(const AdifField& field, std::string& error_text) {
 }  // namespace
 
 AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_text) {
-  if (root == nullptr) return field;
-  int order = compare_names(field->name, root->name);
-  if (order < 0) {
-    root->left = insert_field(root->left, field, error_text);
-  } else if (order > 0) {
-    root->right = insert_field(root->right, field, error_text);
-  } else {
-    set_duplicate_message(*field, error_text);
+  // The links walked down, so that skew and split can run on the way back up
+  // without recursion. An AA tree of n nodes is at most 2 log2(n + 1) high.
+  AdifField** path[128];
+  int depth = 0;
+  AdifField** link = &root;
+  while (*link != nullptr) {
+    int order = compare_names(field->name, (*link)->name);
+    if (order == 0) {
+      set_duplicate_message(*field, error_text);
+      return root;
+    }
+    path[depth++] = link;
+    link = order < 0 ? &(*link)->left : &(*link)->right;
   }
-  return split(skew(root));
+  *link = field;
+  // A level where nothing changed, below a level where nothing changed
+  // either, leaves everything above as it was: stop there.
+  bool below_changed = true;
+  while (depth > 0) {
+    AdifField** at = path[--depth];
+    AdifField* before = *at;
+    int32_t level = before->level;
+    *at = split(skew(before));
+    bool changed = *at != before || (*at)->level != level;
+    if (!changed && !below_changed) break;
+    below_changed = changed;
+  }
+  return root;
 }
 
 AdifField* find_field(AdifField* root, const char* name) {

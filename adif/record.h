@@ -16,6 +16,8 @@ struct AdifField {
 };
 
 struct QsoRecord {
+  // User-provided, so that make_unique does not zero the arena's inline block.
+  QsoRecord() {}
   AdifField* call = nullptr;
   AdifField* dxcc = nullptr;
   AdifField* qso_date = nullptr;
