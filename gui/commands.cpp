@@ -1,0 +1,178 @@
+#include "gui/commands.h"
+
+#include <commdlg.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "gui/main_window.h"
+#include "gui/modal_calls.h"
+#include "gui/resource.h"
+#include "gui/win32_host.h"
+#include "split/paths.h"
+#include "split/qth_files.h"
+#include "split/split.h"
+#include "split/status.h"
+#include "split/version.h"
+
+char input_path[260];
+bool split_running = false;
+bool quit_pending = false;
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void add_line(HWND list, const char* text) {
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Returns true when the window procedure is to return 1 (no input chosen, or
+// it cannot be opened).
+bool split_command() {
+  if (input_path[0] == '\0') {
+    char text[128] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_NO_INPUT, text, sizeof text);
+    modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
+    return true;
+  }
+  std::FILE* opened = nullptr;
+  // Binary: the reader wants the bytes as stored, CR LF included.
+  const int error = open_input(&opened, input_path, "rb");
+  std::unique_ptr<std::FILE, FileCloser> input(opened);
+  if (!input) {
+    show_error_box(error, input_path, "opening");
+    return true;
+  }
+
+  split_running = true;
+  SendMessageA(status_list, LB_RESETCONTENT, 0, 0);
+  StatusLists lists;
+  Win32Host host(&quit_pending);
+  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), input_path, host, lists);
+  input.reset();
+  if (close_qth_files(registry.get(), lists) == 0) {
+    add_status_message(2, lists, "Did not create any output files!");
+  }
+  registry.reset();
+  for (int severity = 2; severity >= 0; --severity) {
+    if (show_status_list(lists.heads[severity].get()) > 0) add_line(status_list, "");
+  }
+  split_running = false;
+  if (quit_pending) {
+    quit_pending = false;
+    quit_application();
+  }
+  return false;
+}
+
+void help_command() {
+  char address[40] = {};
+  LoadStringA(GetModuleHandleA(nullptr), IDS_HELP_ADDRESS, address, sizeof address);
+  if (address[0] == '\0') return;  // an empty address would open the program's folder
+  char module_path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, module_path, sizeof module_path);
+  if (length == 0 || length >= sizeof module_path) module_path[0] = '\0';
+  char target[MAX_PATH + 40] = {};
+  help_target(address, module_path, target, sizeof target);
+  modal_calls().shell_execute(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void about_command(HWND window) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  char title[80] = {};
+  char version[80] = {};
+  char maker[80] = {};
+  char text[260] = {};
+  char caption[80] = {};
+  LoadStringA(module, IDS_TITLE, title, sizeof title);
+  snprintf(version, sizeof version, "Version %s -- %s %s", version_text(), __DATE__, __TIME__);
+  LoadStringA(module, IDS_MAKER_LINE, maker, sizeof maker);
+  snprintf(text, sizeof text, "%s\n%s\n%s", title, version, maker);
+  LoadStringA(module, IDS_ABOUT_CAPTION, caption, sizeof caption);
+  modal_calls().message_box(window, text, caption, MB_ICONINFORMATION | MB_OK);
+}
+
+}  // namespace
+
+bool handle_command(HWND window, WPARAM wParam) {
+  if (HIWORD(wParam) != 0) return false;
+  switch (LOWORD(wParam)) {
+    case ID_INPUT:
+      if (!split_running) choose_input_file();
+      return false;
+    case ID_SPLIT:
+      return !split_running && split_command();
+    case ID_HELP:
+      help_command();
+      return false;
+    case ID_ABOUT:
+      about_command(window);
+      return false;
+    case ID_EXIT:
+      quit_application();
+      return false;
+    default:
+      return false;
+  }
+}
+
+void choose_input_file() {
+  // The dialog works on a copy: on a cancel or a failure (a too long path
+  // makes it write the needed size into the buffer) the earlier choice stays.
+  char chosen[sizeof input_path] = {};
+  snprintf(chosen, sizeof chosen, "%s", input_path);
+  OPENFILENAMEA record{};
+  record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
+  record.lpstrFilter = "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
+  record.lpstrFile = chosen;
+  record.nMaxFile = sizeof chosen;
+  record.lpstrTitle = "Input ADIF File";
+  record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  record.lpstrDefExt = "adi";
+  if (!modal_calls().get_open_file_name(&record)) return;
+  snprintf(input_path, sizeof input_path, "%s", chosen);
+  SendMessageA(input_list, LB_RESETCONTENT, 0, 0);
+  add_line(input_list, file_name_part(input_path));
+}
+
+int open_input(std::FILE** stream, const char* path, const char* mode) {
+  errno = 0;
+  *stream = std::fopen(path, mode);
+  return errno;
+}
+
+int show_status_list(const StatusMessage* head) {
+  int added = 0;
+  for (const std::string* text : oldest_first(head)) {
+    const LRESULT extent = SendMessageA(status_list, LB_GETHORIZONTALEXTENT, 0, 0);
+    const LRESULT wanted = 8 * static_cast<LRESULT>(text->size());
+    if (wanted > extent) SendMessageA(status_list, LB_SETHORIZONTALEXTENT, wanted, 0);
+    add_line(status_list, text->c_str());
+    ++added;
+  }
+  return added;
+}
+
+void show_error_box(int error, const char* path, const char* action) {
+  char reason[128] = {};
+  char text[128] = {};
+  snprintf(reason, sizeof reason, "%s", std::strerror(error));
+  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
+  modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
+}
+
+void help_target(const char* address, const char* module_path, char* out, std::size_t size) {
+  const bool has_scheme =
+      std::strstr(address, "://") != nullptr || std::strncmp(address, "mailto:", 7) == 0;
+  const char* slash = std::strrchr(module_path, '\\');
+  if (has_scheme || slash == nullptr) {
+    snprintf(out, size, "%s", address);
+    return;
+  }
+  const int folder = static_cast<int>(slash - module_path + 1);
+  snprintf(out, size, "%.*s%s", folder, module_path, address);
+}

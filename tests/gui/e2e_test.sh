@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Uses the real VARNEL.exe as a person would, under Wine on a private virtual
+# display, and checks what it leaves on disk:
+#   e2e_test.sh VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX
+# DATA_DIR holds rover.adi (the log to split), before/ (output files already
+# there, so the overwrite question comes up) and after/ (the folder's exact
+# contents after the split, besides VARNEL.exe). The screenshot of the window
+# with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
+#
+# Every wait is bounded and waits for something visible (a window by name, a
+# file's bytes, pixels in the status list), and the whole run is bounded by
+# `timeout`, which signals it in time for the cleanup below to run (ctest's
+# own timeout would kill it outright and leave Xvfb and Wine behind).
+set -euo pipefail
+if [ -z "${VARNEL_E2E_BOUNDED:-}" ]; then
+  VARNEL_E2E_BOUNDED=1 exec timeout -k 20 240 bash "$0" "$@"
+fi
+
+if [ $# -ne 5 ]; then
+  echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX" >&2
+  exit 2
+fi
+exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "e2e: $tool not found" >&2; exit 1; }
+done
+# libwine ships this one; /usr/bin/wineserver only comes with the wine package.
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver) || { echo "e2e: wineserver not found" >&2; exit 1; }
+
+root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
+folder=$root/split           # what VARNEL sees: the program, the log, old outputs
+mkdir -p "$folder" "$artifacts"
+rm -f "$artifacts"/varnel-e2e*.png
+xvfb_pid='' varnel_pid='' own_display='' passed=0
+
+log() { echo "e2e: $*"; }
+fail() {
+  echo "e2e: FAIL: $*" >&2
+  if [ -n "$own_display" ]; then import -window root "$artifacts/varnel-e2e-failure.png" 2>/dev/null || true; fi
+  exit 1
+}
+
+cleanup() {
+  set +e
+  [ -n "$varnel_pid" ] && kill "$varnel_pid" 2>/dev/null
+  # Ends every Wine process of this prefix (the program, explorer, services)
+  # so nothing outlives the test or keeps the display busy.
+  WINEPREFIX=$prefix timeout 10 "$wineserver" -k 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  if [ "$passed" = 1 ]; then
+    rm -rf "$root"
+  else
+    echo "e2e: kept for inspection: $root" >&2
+    [ -f "$root/varnel.log" ] && sed 's/^/e2e: program output: /' "$root/varnel.log" >&2
+  fi
+}
+trap cleanup EXIT
+trap 'fail "interrupted or out of time"' INT TERM
+
+# A display of our own: Xvfb picks a free number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" 2>"$root/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  grep -q '^[0-9]' "$root/display" 2>/dev/null && break
+  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$root/xvfb.log")"
+  sleep 0.1
+done
+grep -q '^[0-9]' "$root/display" || fail "Xvfb gave no display number"
+own_display=:$(head -n1 "$root/display")
+export DISPLAY=$own_display
+log "display $DISPLAY, folder $folder"
+
+# wait_window NAME SECONDS: prints the id of the visible window titled NAME.
+wait_window() {
+  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true
+}
+# wait_gone NAME SECONDS: succeeds once no visible window is titled NAME.
+wait_gone() {
+  local tries=$(($2 * 5))
+  while [ "$tries" -gt 0 ]; do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.2
+    tries=$((tries - 1))
+  done
+  return 1
+}
+# keys WINDOW KEY...: keyboard input for WINDOW. Without a window manager the
+# X focus can drift back to the root, so it is set again before each key.
+keys() {
+  local window=$1
+  shift
+  for key in "$@"; do
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key "$key" 2>/dev/null || true
+  done
+}
+# The buttons' centres in client coordinates (Input at 20,25; the row below at
+# y 75; each 80x25). With no window manager the X window is the client area.
+click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+click_input() { click 60 37; }
+click_split() { click 60 87; }
+click_exit() { click 405 87; }
+
+cp "$exe" "$folder/VARNEL.exe"
+cp "$data/rover.adi" "$folder/"
+cp "$data"/before/* "$folder/"
+(cd "$folder" && exec "$wine_run" --prefix="$prefix" VARNEL.exe) >"$root/varnel.log" 2>&1 &
+varnel_pid=$!
+
+# The first run in a new prefix sets Wine up first, which takes a while.
+main=$(wait_window VARNEL 150)
+[ -n "$main" ] || fail "the VARNEL window did not appear"
+log "main window $main"
+
+# Input: type the log's full Windows path into the open-file dialog.
+windows_path="Z:${folder//\//\\}\\rover.adi"
+chosen=0
+for attempt in 1 2 3; do
+  dialog=$(wait_window 'Input ADIF File' 1)
+  [ -n "$dialog" ] || { click_input; dialog=$(wait_window 'Input ADIF File' 20); }
+  [ -n "$dialog" ] || continue
+  keys "$dialog" ctrl+a
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  xdotool type --delay 15 "$windows_path" 2>/dev/null || true
+  keys "$dialog" Return
+  if wait_gone 'Input ADIF File' 15; then chosen=1; break; fi
+  log "open-file dialog still open after attempt $attempt"
+done
+[ "$chosen" = 1 ] || fail "could not choose $windows_path in the open-file dialog"
+
+# Split: rover_FN42.adi exists, so the Warning question comes; answer Yes.
+# A second click while the question waits does nothing (one split at a time),
+# so a click that got lost can simply be repeated.
+warning=''
+for _ in 1 2 3; do
+  click_split
+  warning=$(wait_window Warning 20)
+  [ -n "$warning" ] && break
+done
+[ -n "$warning" ] || fail "no overwrite question"
+for _ in 1 2 3 4 5; do
+  keys "$warning" y
+  if wait_gone Warning 10; then break; fi
+done
+wait_gone Warning 1 || fail "the overwrite question did not take Yes"
+
+# The outputs, byte for byte, and nothing else in the folder.
+expected=$( (cd "$data/after" && ls -A; echo VARNEL.exe) | sort)
+matched=0
+for _ in $(seq 150); do
+  if [ "$(cd "$folder" && ls -A | sort)" = "$expected" ] &&
+     (cd "$data/after" && for f in *; do cmp -s "$f" "$folder/$f" || exit 1; done); then
+    matched=1
+    break
+  fi
+  sleep 0.2
+done
+if [ "$matched" = 0 ]; then
+  diff <(echo "$expected") <(cd "$folder" && ls -A | sort) >&2 || true
+  for f in "$data"/after/*; do cmp "$f" "$folder/${f##*/}" >&2 || true; done
+  fail "the output files differ from $data/after"
+fi
+log "output files match $data/after"
+
+# The status list's first line is drawn once the split's lines are shown.
+shown=0
+for _ in $(seq 100); do
+  colours=$(import -window "$main" png:- 2>/dev/null |
+            convert - -crop 300x10+30+131 +repage -format '%k' info: 2>/dev/null || echo 0)
+  if [ "${colours:-0}" -gt 1 ]; then shown=1; break; fi
+  sleep 0.1
+done
+[ "$shown" = 1 ] || fail "the status list shows no lines"
+import -window "$main" "$artifacts/varnel-e2e.png"
+log "screenshot: $artifacts/varnel-e2e.png"
+
+# Exit ends the program with exit code 0.
+for _ in 1 2 3; do
+  click_exit
+  for _ in $(seq 50); do
+    kill -0 "$varnel_pid" 2>/dev/null || break 2
+    sleep 0.2
+  done
+done
+kill -0 "$varnel_pid" 2>/dev/null && fail "the program did not end after Exit"
+status=0
+wait "$varnel_pid" || status=$?
+varnel_pid=''
+[ "$status" = 0 ] || fail "exit code $status after Exit"
+log "exit code 0"
+passed=1

@@ -1,0 +1,154 @@
+#pragma once
+// A fresh main window per test, made by Application::create_window under
+// Wine, with the modal calls answered and recorded. Every window creation is
+// recorded too, through a CBT hook, with the parameters it was asked for.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui/application.h"
+#include "gui/commands.h"
+#include "gui/main_window.h"
+#include "gui/modal_calls.h"
+
+struct BoxCall {
+  HWND owner;
+  std::string text, caption;
+  UINT style;
+};
+struct Created {
+  std::string class_name, text;
+  DWORD style, ex_style;
+  int x, y, width, height;
+  INT_PTR id;
+  HWND parent = nullptr, window = nullptr;
+};
+
+inline std::vector<Created> created;
+
+inline LRESULT CALLBACK record_creation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    // Only the main window and its children: Wine makes helper windows too.
+    char owner_class[16] = {};
+    GetClassNameA(cs->hwndParent, owner_class, sizeof owner_class);
+    const bool atom = HIWORD(reinterpret_cast<ULONG_PTR>(cs->lpszClass)) == 0;
+    const std::string name = atom ? "#atom" : cs->lpszClass;
+    if (name == "VARNEL" || std::string(owner_class) == "VARNEL") {
+      created.push_back({name, cs->lpszName ? cs->lpszName : "", static_cast<DWORD>(cs->style),
+                         cs->dwExStyle, cs->x, cs->y, cs->cx, cs->cy,
+                         reinterpret_cast<INT_PTR>(cs->hMenu), cs->hwndParent,
+                         reinterpret_cast<HWND>(wParam)});
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    layout_width = 500;
+    layout_height = 400;
+    input_path[0] = '\0';
+    UnregisterClassA("VARNEL", GetModuleHandleA(nullptr));
+    ModalCalls fake;
+    fake.message_box = [this](HWND owner, const char* text, const char* caption, UINT style) {
+      boxes.push_back({owner, text, caption, style});
+      return on_box ? on_box() : IDOK;
+    };
+    fake.get_open_file_name = [this](OPENFILENAMEA* record) {
+      dialogs.push_back(*record);
+      dialog_files.push_back(record->lpstrFile);
+      snprintf(record->lpstrFile, record->nMaxFile, "%s", chosen.empty() ? "junk" : chosen.c_str());
+      return chosen.empty() ? FALSE : TRUE;
+    };
+    fake.shell_execute = [this](HWND owner, const char* verb, const char* file, const char* parameters,
+                                const char* directory, int show) {
+      shell.push_back({owner, verb, file, parameters == nullptr && directory == nullptr, show});
+      return reinterpret_cast<HINSTANCE>(42);
+    };
+    modal_calls() = fake;
+    created.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, record_creation, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(app.create_window());
+    UnhookWindowsHookEx(hook);
+    main = app.main_window;
+    dir = std::filesystem::temp_directory_path() /
+          ("varnel-gui-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    modal_calls() = real_modal_calls();
+    if (IsWindow(main)) DestroyWindow(main);
+    MSG message;  // the quit message of WM_DESTROY must not reach the next test
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+
+  LRESULT command(int id, int code = 0) {
+    return SendMessageA(main, WM_COMMAND, MAKEWPARAM(id, code), 0);
+  }
+  // The exit code of a posted quit message, or -1 when none is waiting.
+  static int take_quit() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return -1;
+    return static_cast<int>(message.wParam);
+  }
+  static std::vector<std::string> lines(HWND list) {
+    std::vector<std::string> result;
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0), '\0');
+      SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+      result.push_back(text);
+    }
+    return result;
+  }
+  // A child's rectangle in the main window's client coordinates.
+  RECT placed(HWND child) const {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+  static std::vector<LONG> edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+  SIZE client() const {
+    RECT rect{};
+    GetClientRect(main, &rect);
+    return {rect.right, rect.bottom};
+  }
+  std::string write_file(const std::string& name, const std::string& bytes) {
+    std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  // Chooses `path` through the Input command.
+  void choose(const std::string& path) {
+    chosen = path;
+    command(1001);
+  }
+
+  struct ShellCall {
+    HWND owner;
+    std::string verb, file;
+    bool no_parameters_or_directory;
+    int show;
+  };
+  Application app{GetModuleHandleA(nullptr)};
+  HWND main = nullptr;
+  std::filesystem::path dir;
+  std::vector<BoxCall> boxes;
+  std::function<int()> on_box;  // answers message boxes; IDOK when unset
+  std::vector<OPENFILENAMEA> dialogs;
+  std::vector<std::string> dialog_files;  // the dialog's initial file name
+  std::string chosen;                     // what the dialog returns; "" cancels
+  std::vector<ShellCall> shell;
+};

@@ -1,0 +1,346 @@
+// The real main window under Wine, driven by real messages.
+#include <regex>
+
+#include "gui/resource.h"
+#include "gui/win32_host.h"
+#include "gui_fixture.h"
+
+namespace {
+
+const std::vector<Created> kControls = {
+    {"LISTBOX", "", 0x50104000, 0x200, 135, 25, 200, 30, ID_INPUT_NAME_LIST},
+    {"BUTTON", "Input", 0x50010000, 0, 20, 25, 80, 25, ID_INPUT},
+    {"BUTTON", "Split", 0x50000000, 0, 20, 75, 80, 25, ID_SPLIT},
+    {"BUTTON", "Help", 0x50000000, 0, 135, 75, 80, 25, ID_HELP},
+    {"BUTTON", "About", 0x50000000, 0, 250, 75, 80, 25, ID_ABOUT},
+    {"BUTTON", "Exit", 0x50000000, 0, 365, 75, 80, 25, ID_EXIT},
+    {"LISTBOX", "", 0x50B04100, 0x200, 20, 125, 440, 200, ID_STATUS_LIST},
+};
+
+std::string record(const char* qth) {
+  return std::string("<CALL:4>W1AW <APP_N1MM_ROVERQTH:") + std::to_string(strlen(qth)) + ">" + qth +
+         " <EOR>\r\n";
+}
+
+}  // namespace
+
+TEST_F(Window, MakesClassWindowAndSevenControlsAsAskedInTabOrder) {
+  WNDCLASSA wc{};
+  ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "VARNEL", &wc));
+  EXPECT_EQ(wc.style, 0u);
+  EXPECT_EQ(wc.lpfnWndProc, main_window_proc);
+  EXPECT_EQ(wc.cbClsExtra + wc.cbWndExtra, 0);
+  EXPECT_EQ(wc.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(wc.hbrBackground, GetSysColorBrush(COLOR_BTNFACE));
+  EXPECT_EQ(wc.lpszMenuName, nullptr);
+
+  ASSERT_EQ(created.size(), 1 + kControls.size());
+  EXPECT_EQ(created[0].class_name + "|" + created[0].text, "VARNEL|VARNEL");
+  EXPECT_EQ(created[0].style, 0x10CF0000u);
+  EXPECT_EQ(created[0].ex_style & ~WS_EX_WINDOWEDGE, 0u);  // the system adds the edge to framed windows
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.right - outer.left, 500);
+  EXPECT_EQ(outer.bottom - outer.top, 400);
+
+  for (size_t i = 0; i < kControls.size(); ++i) {
+    const Created& want = kControls[i];
+    const Created& got = created[i + 1];
+    SCOPED_TRACE(want.id);
+    EXPECT_EQ(got.class_name + "|" + got.text, want.class_name + "|" + want.text);
+    EXPECT_EQ(got.style, want.style);
+    EXPECT_EQ(got.ex_style, want.ex_style);
+    EXPECT_EQ(std::vector<int>({got.x, got.y, got.width, got.height}),
+              std::vector<int>({want.x, want.y, want.width, want.height}));
+    EXPECT_EQ(got.id, want.id);
+    EXPECT_EQ(got.parent, main);
+    EXPECT_EQ(GetDlgItem(main, static_cast<int>(want.id)), got.window);
+    char class_name[16] = {};
+    GetClassNameA(got.window, class_name, sizeof class_name);
+    EXPECT_STREQ(class_name, want.class_name == "LISTBOX" ? "ListBox" : "Button");
+  }
+  EXPECT_EQ(input_list, created[1].window);
+  EXPECT_EQ(status_list, created[7].window);
+  // The input-name list is trimmed to whole lines; the buttons stay as made.
+  RECT names = placed(input_list);
+  RECT names_client{};
+  GetClientRect(input_list, &names_client);
+  EXPECT_LE(names.bottom - names.top, 30);
+  EXPECT_EQ(names_client.bottom % SendMessageA(input_list, LB_GETITEMHEIGHT, 0, 0), 0);
+  for (int id = ID_INPUT; id <= ID_EXIT; ++id) {
+    const Created& want = kControls[id - ID_INPUT + 1];
+    EXPECT_EQ(edges(placed(GetDlgItem(main, id))), edges({want.x, want.y, want.x + 80, want.y + 25}));
+  }
+  EXPECT_EQ(SendMessageA(status_list, WM_GETFONT, 0, 0),
+            reinterpret_cast<LRESULT>(GetStockObject(SYSTEM_FIXED_FONT)));
+  EXPECT_EQ(SendMessageA(input_list, WM_GETFONT, 0, 0), 0);
+  // Tab only ever reaches Input, the one tab stop.
+  HWND input = GetDlgItem(main, ID_INPUT);
+  EXPECT_EQ(GetNextDlgTabItem(main, nullptr, FALSE), input);
+  EXPECT_EQ(GetNextDlgTabItem(main, input, FALSE), input);
+}
+
+TEST_F(Window, KeepsMinimumTrackingSizeAndStatusListLayoutThroughResizes) {
+  MINMAXINFO info;
+  memset(&info, 7, sizeof info);
+  MINMAXINFO expected = info;
+  expected.ptMinTrackSize = {500, 400};
+  SendMessageA(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(memcmp(&info, &expected, sizeof info), 0);
+
+  const SIZE first = client();
+  std::vector<RECT> buttons;
+  for (int id = ID_INPUT; id <= ID_EXIT; ++id) buttons.push_back(placed(GetDlgItem(main, id)));
+  auto expect_layout = [&](const char* step) {
+    SCOPED_TRACE(step);
+    const SIZE now = client();
+    const RECT r = placed(status_list);
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              std::vector<LONG>({20, 125, 440 + now.cx - first.cx, now.cy - 160}));
+    for (int id = ID_INPUT; id <= ID_EXIT; ++id) {
+      EXPECT_EQ(edges(placed(GetDlgItem(main, id))), edges(buttons[id - ID_INPUT]));
+    }
+  };
+  expect_layout("created");
+  struct Step { const char* name; int width, height; };
+  for (const Step& s : {Step{"larger", 700, 600}, Step{"narrow", 520, 410}, Step{"wide", 900, 450},
+                        Step{"below minimum", 300, 200}}) {
+    SetWindowPos(main, nullptr, 0, 0, s.width, s.height, SWP_NOMOVE | SWP_NOZORDER);
+    expect_layout(s.name);
+  }
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(std::vector<LONG>({outer.right - outer.left, outer.bottom - outer.top}),
+            std::vector<LONG>({500, 400}));
+
+  const RECT before = placed(status_list);
+  for (int show : {SW_MAXIMIZE, SW_RESTORE, SW_MINIMIZE, SW_RESTORE}) {
+    ShowWindow(main, show);
+    if (show != SW_MINIMIZE) expect_layout(show == SW_MAXIMIZE ? "maximised" : "restored");
+  }
+  const RECT after = placed(status_list);
+  EXPECT_EQ(edges(after), edges(before));
+}
+
+TEST_F(Window, OtherNotificationsAndIdsOnlyGetDefaultProcessing) {
+  chosen = write_file("log.adi", record("AA"));
+  const struct { int id, code; } cases[] = {{ID_INPUT, 1},  {ID_SPLIT, 5}, {ID_HELP, 0xFFFF},
+                                            {ID_ABOUT, 1},  {ID_EXIT, 1},  {1000, 0},
+                                            {1006, 0},      {ID_STATUS_LIST, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(command(c.id, c.code), 0);
+    EXPECT_EQ(boxes.size() + dialogs.size() + shell.size(), 0u);
+    EXPECT_EQ(take_quit(), -1);
+  }
+}
+
+TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
+  SendMessageA(status_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("earlier"));
+  EXPECT_EQ(command(ID_SPLIT), 1);
+  const std::string long_name = std::string(150, 'q') + ".adi";
+  const std::string missing = (dir / "missing.adi").string();
+  const std::string long_missing = (dir / long_name).string();
+  for (const std::string& name : {std::string("missing.adi"), long_name}) {
+    choose((dir / name).string());
+    EXPECT_EQ(lines(input_list), std::vector<std::string>{name});
+    EXPECT_EQ(command(ID_SPLIT), 1);
+  }
+  ASSERT_EQ(boxes.size(), 3u);
+  const std::string texts[] = {"Did not specify input file.",
+                               "Error opening " + missing + ":\nNo such file or directory",
+                               ("Error opening " + long_missing).substr(0, 127)};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(boxes[i].text, texts[i]);
+    EXPECT_EQ(boxes[i].caption, "Error");
+    EXPECT_EQ(boxes[i].owner, nullptr);
+    EXPECT_EQ(boxes[i].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
+  }
+  EXPECT_EQ(lines(status_list), std::vector<std::string>{"earlier"});
+}
+
+TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
+  const std::string rover = write_file("rover.log.adi", "<EOH>\r\n" + record("FN31PR_HILLTOP") +
+                                                            record("FN31PR_HILLTOP") + record("FN42"));
+  const std::string none = write_file("none.adi", "<CALL:4>W1AW <EOR>\r\n");
+  const std::string cut = write_file("cut.adi", record("A") + std::string(1100, 'x'));
+  const std::string longer = write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
+  struct Step {
+    std::string input;
+    std::vector<std::string> want;  // "*" stands for any non-empty line
+    size_t questions;
+  };
+  const Step steps[] = {
+      {rover, {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""}, 0},
+      {none, {"Did not create any output files!", ""}, 0},
+      {rover, {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""}, 2},
+      {cut, {"*", "", "Wrote    1 QSOs to cut_A.adi", ""}, 0},
+      {longer, {"Wrote    1 QSOs to longer_A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT.adi", ""}, 0},
+  };
+  on_box = [] { return IDYES; };
+  size_t longest = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.input);
+    boxes.clear();
+    choose(step.input);
+    EXPECT_EQ(command(ID_SPLIT), 0);
+    std::vector<std::string> shown = lines(status_list);
+    ASSERT_EQ(shown.size(), step.want.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+      if (step.want[i] == "*") EXPECT_FALSE(shown[i].empty()); else EXPECT_EQ(shown[i], step.want[i]);
+      longest = std::max(longest, shown[i].size());
+    }
+    EXPECT_EQ(SendMessageA(status_list, LB_GETHORIZONTALEXTENT, 0, 0), static_cast<LRESULT>(8 * longest));
+    ASSERT_EQ(boxes.size(), step.questions);
+    for (const BoxCall& box : boxes) {
+      EXPECT_EQ(box.owner, nullptr);
+      EXPECT_EQ(box.style, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
+    }
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir / "rover_FN42.adi"));
+}
+
+TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
+  const std::string first = write_file("first.adi", "");
+  choose(first);
+  chosen.clear();  // the second dialog is cancelled (after scribbling in its buffer)
+  command(ID_INPUT);
+  ASSERT_EQ(dialogs.size(), 2u);
+  const OPENFILENAMEA& r = dialogs[0];
+  EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(std::string(r.lpstrFilter, 39), std::string("ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
+  EXPECT_EQ(r.nFilterIndex, 0u);
+  EXPECT_EQ(r.nMaxFile, 260u);
+  EXPECT_STREQ(r.lpstrTitle, "Input ADIF File");
+  EXPECT_EQ(r.Flags, 0x81004u);
+  EXPECT_STREQ(r.lpstrDefExt, "adi");
+  EXPECT_EQ(r.hwndOwner, nullptr);
+  EXPECT_EQ(r.lpstrCustomFilter, nullptr);
+  EXPECT_EQ(r.lpstrFileTitle, nullptr);
+  EXPECT_EQ(r.lpstrInitialDir, nullptr);
+  EXPECT_EQ(dialog_files, (std::vector<std::string>{"", first}));
+  EXPECT_EQ(std::string(input_path), first);
+  EXPECT_EQ(lines(input_list), std::vector<std::string>{"first.adi"});
+}
+
+TEST_F(Window, AboutHelpAndExit) {
+  command(ID_ABOUT);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].owner, main);
+  EXPECT_EQ(boxes[0].caption, "About this program...");
+  EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+  EXPECT_TRUE(std::regex_match(boxes[0].text,
+                               std::regex("VARNEL\nVersion 1\\.1 -- [A-Z][a-z]{2} [ 1-3][0-9] "
+                                          "20[0-9]{2} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\nVARNEL contributors")))
+      << boxes[0].text;
+
+  command(ID_HELP);
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  ASSERT_EQ(shell.size(), 1u);
+  EXPECT_EQ(shell[0].owner, nullptr);
+  EXPECT_EQ(shell[0].verb, "open");
+  EXPECT_EQ(shell[0].file, std::string(exe, strrchr(exe, '\\') + 1) + "help\\varnel.html");
+  EXPECT_TRUE(shell[0].no_parameters_or_directory);
+  EXPECT_EQ(shell[0].show, SW_SHOWNORMAL);
+
+  EXPECT_EQ(command(ID_EXIT), 0);
+  EXPECT_EQ(take_quit(), 0);
+  EXPECT_TRUE(IsWindow(main));
+}
+
+TEST(HelpTarget, AddressWithoutSchemeIsTakenFromProgramFolder) {
+  const struct { const char *address, *module, *want; } cases[] = {
+      {"help\\varnel.html", "C:\\apps\\VARNEL.exe", "C:\\apps\\help\\varnel.html"},
+      {"https://example.org/varnel", "C:\\apps\\VARNEL.exe", "https://example.org/varnel"},
+      {"mailto:op@example.org", "C:\\apps\\VARNEL.exe", "mailto:op@example.org"},
+      {"varnel.html", "", "varnel.html"},
+  };
+  for (const auto& c : cases) {
+    char out[MAX_PATH];
+    help_target(c.address, c.module, out, sizeof out);
+    EXPECT_STREQ(out, c.want);
+  }
+}
+
+TEST_F(Window, MessageLoopEndsWithCodeZeroOnExitAndOnClose) {
+  PostMessageA(main, WM_COMMAND, ID_EXIT, 0);
+  EXPECT_EQ(app.run(), 0);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(app.run(), 0);
+  EXPECT_FALSE(IsWindow(main));
+}
+
+TEST_F(Window, OneSplitAtATimeAndQuitWaitsForIt) {
+  const std::string rover = write_file("rover.adi", record("FN31") + record("FN31") + record("FN42"));
+  write_file("rover_FN31.adi", "old");
+  write_file("rover_FN42.adi", "old");
+  const std::string other = write_file("other.adi", record("ZZ"));
+  const struct { const char* name; UINT message; WPARAM wParam; } quits[] = {
+      {"Exit", WM_COMMAND, ID_EXIT}, {"close box", WM_CLOSE, 0}};
+  for (const auto& quit : quits) {
+    SCOPED_TRACE(quit.name);
+    choose(rover);
+    boxes.clear();
+    dialogs.clear();
+    on_box = [&] {
+      // While the overwrite question is up: a second Split or Input does
+      // nothing, and the quit waits.
+      chosen = other;
+      EXPECT_EQ(command(ID_SPLIT), 0);
+      command(ID_INPUT);
+      SendMessageA(main, quit.message, quit.wParam, 0);
+      EXPECT_EQ(take_quit(), -1);
+      return IDYES;
+    };
+    command(ID_SPLIT);
+    // The question for FN42 was never shown: the quit cancelled it.
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_EQ(std::string(input_path), rover);
+    EXPECT_EQ(take_quit(), 0);
+    // Closed, so it can be opened for writing again.
+    HANDLE file = CreateFileA((dir / "rover_FN31.adi").string().c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  EXPECT_FALSE(IsWindow(main));
+}
+
+TEST(Win32Host, MapsAnswersAndStylesAndOnlyNotFoundIsAbsent) {
+  std::vector<BoxCall> asked;
+  int answer = 0;
+  modal_calls().message_box = [&](HWND owner, const char* text, const char* caption, UINT style) {
+    asked.push_back({owner, text, caption, style});
+    return answer;
+  };
+  Win32Host host;
+  const struct { int pressed; Buttons buttons; Icon icon; UINT style; Answer want; } cases[] = {
+      {IDYES, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::Yes},
+      {IDNO, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::No},
+      {IDCANCEL, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::Cancel},
+      {IDOK, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Ok},
+      {0, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
+      {IDABORT, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
+  };
+  for (const auto& c : cases) {
+    answer = c.pressed;
+    asked.clear();
+    EXPECT_EQ(host.ask("text", "caption", c.buttons, c.icon), c.want);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].owner, nullptr);
+    EXPECT_EQ(asked[0].text + "|" + asked[0].caption, "text|caption");
+    EXPECT_EQ(asked[0].style, c.style);
+  }
+  modal_calls() = real_modal_calls();
+
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  const std::string folder(exe, strrchr(exe, '\\'));
+  EXPECT_TRUE(host.output_exists(exe));
+  EXPECT_TRUE(host.output_exists(folder.c_str()));
+  EXPECT_FALSE(host.output_exists((folder + "\\no-such-file.adi").c_str()));
+  // A missing folder is "path not found", which does not prove the file absent.
+  EXPECT_TRUE(host.output_exists((folder + "\\no-such-folder\\x.adi").c_str()));
+}
