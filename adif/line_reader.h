@@ -2,8 +2,10 @@
 // Line-at-a-time reading of an input file as stored bytes, with a large buffer
 // of its own so that a line costs one memchr and one memcpy.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 class LineReader {
  public:
@@ -14,11 +16,27 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Copies the next line into `line`: the bytes up to and including the first
-  // LF, but at most size - 1 of them, then a NUL. Returns the number of bytes
-  // copied (NUL bytes from the file included); 0 at the end of the input or
-  // after a read error.
+  // Copies the next line into `line`, then a NUL: the bytes up to and
+  // including the first LF, or up to and including a CR that no LF follows
+  // (the end of the input counts as not following), but at most size - 1 of
+  // them. Returns the number of bytes copied (NUL bytes from the file
+  // included); 0 at the end of the input or after a read error.
   std::size_t read_line(char* line, std::size_t size);
+
+  // Bytes of input not yet returned by read_line, or -1 when the input's size
+  // cannot be known (a pipe, a terminal). Asked afresh each time, so a log
+  // that its logging program is still writing counts as it stands now.
+  int64_t remaining();
+
+  // Ends the input here: read_line returns 0 from now on.
+  void skip_rest();
+  // Ends the input as a read error would: failed() becomes true.
+  void fail();
+
+  // Text that the reader took from a line but has not interpreted yet. It is
+  // kept here so that the next call of the reader starts with it, before any
+  // further line.
+  std::string carried;
 
   // True when reading stopped on an error rather than at the end of the input.
   bool failed() const { return error_; }
@@ -31,5 +49,8 @@ class LineReader {
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
+  int64_t start_offset_ = -1;  // where in the file reading began; -1 unknown
+  int64_t file_read_ = 0;      // bytes fread has delivered so far
+  bool at_end_ = false;
   bool error_ = false;
 };

@@ -23,17 +23,26 @@ std::vector<std::string> all_lines(LineReader& reader, std::size_t size) {
   return lines;
 }
 
-// What the reader must return: the bytes up to and including each LF, cut
-// into pieces of at most size - 1 bytes.
+// What the reader must return: lines ending after an LF, or after a CR that
+// no LF follows, cut into pieces of at most size - 1 bytes.
 std::vector<std::string> expected_lines(const std::string& data, std::size_t size) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   while (pos < data.size()) {
-    std::size_t lf = data.find('\n', pos);
-    std::size_t end = lf == std::string::npos ? data.size() : lf + 1;
-    std::size_t n = std::min(end - pos, size - 1);
-    lines.push_back(data.substr(pos, n));
-    pos += n;
+    const std::size_t limit = std::min(data.size(), pos + size - 1);
+    std::size_t end = limit;
+    for (std::size_t i = pos; i < limit; ++i) {
+      if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'))) {
+        end = i + 1;
+        break;
+      }
+      if (data[i] == '\r') {
+        end = std::min(i + 2, limit);
+        break;
+      }
+    }
+    lines.push_back(data.substr(pos, end - pos));
+    pos = end;
   }
   return lines;
 }
@@ -42,10 +51,20 @@ TEST(LineReader, FileLinesMatchAcrossRefills) {
   // Lines of varied length, some longer than the line buffer, over several
   // hundred kilobytes so that lines straddle the reader's own refills.
   std::string data;
-  for (int i = 0; data.size() < 300000; ++i)
+  const char* ends[] = {"\n", "\r\n", "\r\n", "\r", "\r\r\n", "\n\r"};
+  for (int i = 0; data.size() < 300000; ++i) {
     data += std::string(static_cast<std::size_t>(i * 37 % 1500), static_cast<char>('a' + i % 26)) +
-            (i % 3 ? "\r\n" : "\n");
-  data += std::string("NUL \0 inside\r\n\n\nlast line without end", 37);
+            ends[i % 6];
+    // A CR as the last byte of the reader's 64 KiB buffer, once alone and
+    // once with its LF in the next buffer.
+    for (std::size_t boundary : {std::size_t{65536}, std::size_t{131072}}) {
+      if (data.size() + 1600 > boundary && data.size() < boundary) {
+        data.append(boundary - 1 - data.size(), 'p');
+        data += boundary == 65536 ? "\rq" : "\r\n";
+      }
+    }
+  }
+  data += std::string("NUL \0 inside\r\n\n\nlast line without end\r", 38);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), file.get()), data.size());
