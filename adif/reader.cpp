@@ -12,17 +12,24 @@
  * Everything outside tags and values is skipped.  A sample line:
  *   <CALL:6>N0CALL <BAND:3>20M <call_sign:4:S>W1AW <EOR>
  *
- * A value longer than the rest of its line is completed from the next lines
- * in the same call. A line read at the start of a call must end in CR or LF
- * within size - 1 bytes and hold no NUL byte; otherwise it is reported as
- * truncated and not interpreted. The last line of the input may lack a line
- * end. A tag that never closes within the text ends the line quietly, and a
- * value cut short by the end of the input is dropped.
+ * A line ends after an LF, after a CR that no LF follows, or when the
+ * buffer is full. A value longer than the rest of its line is completed from
+ * the next lines in the same call. A line read at the start of a call must
+ * end in CR or LF within size - 1 bytes and hold no NUL byte; otherwise it is
+ * reported as truncated and not interpreted. The last line of the input may
+ * lack a line end. Text after an EOH or EOR tag is kept with the stream and
+ * read first by the next call, so records sharing a line are all read.
+ *
+ * Recovery: a tag that never closes within the text ends the line quietly. A
+ * value cut short by the end of the input is dropped and reported; when the
+ * input is a file whose size is known, such a value is recognised before its
+ * rest is gathered, so a corrupt length never pulls the file into memory.
  */
 #include "adif/reader.h"
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace {
 // How the name scan treats each byte: 0 part of the name, 1 ends it (':',
@@ -30,7 +37,7 @@ namespace {
 struct NameBytes {
   unsigned char kind[256];
   constexpr NameBytes() : kind() {
-    kind[0] = kind[':'] = kind['>'] = 1;
+    kind[0] = kind[static_cast<unsigned char>(':')] = kind[static_cast<unsigned char>('>')] = 1;
     for (int c = 'a'; c <= 'z'; ++c) kind[c] = 2;
   }
 };
@@ -65,19 +72,70 @@ bool line_is_whole(const char* line, std::size_t text_length, std::size_t count,
   return text_length == count && count < size - 1;
 }
 
+void set_cut_value_message(const char* name, int32_t length, std::string& error_text) {
+  error_text.assign(ADIF_INPUT_ENDED_IN_VALUE);
+  error_text.append(name);
+  error_text.push_back(':');
+  error_text.append(std::to_string(length));
+  error_text.push_back('>');
+}
+
+// Completes a value that runs past its working text from the lines that
+// follow, into a new working text in `home` that starts at the value: on
+// success `value` and `end` point there. False when the input ends first (or
+// reading failed); the value is then dropped and the input is at its end.
+bool gather_value(LineReader& stream, QsoRecord& home, char* line, std::size_t size, char*& value,
+                  char*& end, std::size_t wanted) {
+  const auto have = static_cast<std::size_t>(end - value);
+  // A length that runs past the end of a file of known size can never be
+  // met: gathering the rest of the file would only cost its size in memory.
+  const int64_t left = stream.remaining();
+  if (left >= 0 && static_cast<uint64_t>(left) < wanted - have) {
+    stream.skip_rest();
+    return false;
+  }
+  try {
+    // One growing buffer, so that a long value costs time linear in the bytes read.
+    std::string joined(value, have);
+    while (joined.size() < wanted) {
+      if (stream.read_line(line, size) == 0) return false;
+      joined.append(line, std::strlen(line));
+    }
+    value = home.storage.copy(joined.data(), joined.size());
+    end = value + joined.size();
+    return true;
+  } catch (const std::bad_alloc&) {
+    // Where the input's size is unknown a corrupt length may ask for more
+    // than there is memory: that ends the input like a read error.
+    stream.fail();
+    return false;
+  }
+}
+
 }  // namespace
 
 AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, char* line,
                       std::size_t size, std::string& error_text) {
-  std::size_t count = stream.read_line(line, size);
-  if (count == 0) return ADIF_END_OF_FILE;
-  std::size_t text_length = std::strlen(line);
-  if (!line_is_whole(line, text_length, count, size)) {
-    error_text.assign("ERROR: Truncated input line: ");
-    error_text.append(line, text_length);
-    return ADIF_TRUNCATED_LINE;
+  // Text left after the EOH or EOR tag that ended the previous call is part
+  // of a line already accepted: it is read first, with no truncation test.
+  const char* source = line;
+  std::size_t text_length;
+  std::string carried;
+  if (!stream.carried.empty()) {
+    carried.swap(stream.carried);
+    source = carried.data();
+    text_length = carried.size();
+  } else {
+    std::size_t count = stream.read_line(line, size);
+    if (count == 0) return ADIF_END_OF_FILE;
+    text_length = std::strlen(line);
+    if (!line_is_whole(line, text_length, count, size)) {
+      error_text.assign("ERROR: Truncated input line: ");
+      error_text.append(line, text_length);
+      return ADIF_TRUNCATED_LINE;
+    }
+    if (std::memchr(line, '<', text_length) == nullptr) return ADIF_LINE_DONE;
   }
-  if (std::memchr(line, '<', text_length) == nullptr) return ADIF_LINE_DONE;
 
   // The working text must belong to the record its fields go into, but the
   // record may only appear once a field is stored: until then the text lives
@@ -86,7 +144,7 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
   if (!record) spare = std::make_unique<QsoRecord>();
   QsoRecord& home = record ? *record : *spare;
 
-  char* text = home.storage.copy(line, text_length);
+  char* text = home.storage.copy(source, text_length);
   char* end = text + text_length;
   char* scan = text;
   char* pending = nullptr;  // the last value stored, still to be cut at its length
@@ -136,23 +194,28 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     }
 
     if (length < 0) {
-      if (std::strcmp(name, "EOH") == 0) return ADIF_END_OF_HEADER;
-      if (std::strcmp(name, "EOR") == 0) return ADIF_END_OF_RECORD;
-      scan = value;
-      continue;
+      AdifStatus ended;
+      if (std::strcmp(name, "EOH") == 0) {
+        ended = ADIF_END_OF_HEADER;
+      } else if (std::strcmp(name, "EOR") == 0) {
+        ended = ADIF_END_OF_RECORD;
+      } else {
+        scan = value;
+        continue;
+      }
+      // Another record may follow on the same line. Text without a tag
+      // would only make the next call return ADIF_LINE_DONE, so it is not kept.
+      auto rest = static_cast<std::size_t>(end - value);
+      if (std::memchr(value, '<', rest) != nullptr) stream.carried.assign(value, rest);
+      return ended;
     }
 
     auto wanted = static_cast<std::size_t>(length);
     if (static_cast<std::size_t>(end - value) < wanted) {
-      // Gather the continuation lines in one growing buffer, so that a huge
-      // declared length costs time linear in the bytes read.
-      std::string joined(value, static_cast<std::size_t>(end - value));
-      while (joined.size() < wanted) {
-        if (stream.read_line(line, size) == 0) return ADIF_END_OF_FILE;
-        joined.append(line, std::strlen(line));
+      if (!gather_value(stream, home, line, size, value, end, wanted)) {
+        if (!stream.failed()) set_cut_value_message(name, length, error_text);
+        return ADIF_END_OF_FILE;
       }
-      value = home.storage.copy(joined.data(), joined.size());
-      end = value + joined.size();
     }
 
     if (!record) record = std::move(spare);

@@ -15,9 +15,11 @@ void* TextArena::allocate(std::size_t size) {
     // block of its own, so the current block's remainder is not wasted.
     if (size > kBlockSize / 4) {
       blocks_.push_back(std::make_unique<char[]>(size));
+      allocated_ += size;
       return blocks_.back().get();
     }
     blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    allocated_ += kBlockSize;
     next_ = blocks_.back().get();
     left_ = kBlockSize;
   }

@@ -17,6 +17,8 @@ class TextArena {
   void* allocate(std::size_t size);
   // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned by the arena.
   char* copy(const char* text, std::size_t size);
+  // Bytes the arena holds beyond its inline block.
+  std::size_t allocated() const { return allocated_; }
 
  private:
   static constexpr std::size_t kInlineSize = 4096;
@@ -25,5 +27,6 @@ class TextArena {
   alignas(std::max_align_t) char inline_[kInlineSize];
   char* next_ = inline_;
   std::size_t left_ = kInlineSize;
+  std::size_t allocated_ = 0;
   std::vector<std::unique_ptr<char[]>> blocks_;
 };
