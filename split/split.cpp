@@ -17,13 +17,19 @@ struct SplitState {
   std::unique_ptr<QthFile> registry;
 };
 
+// The field that names the record's QTH, or null. A present field decides
+// even when empty; the second name is only a fallback.
+const AdifField* qth_field_of(const QsoRecord& record) {
+  const AdifField* field = find_field(record.fields, "APP_N1MM_ROVERQTH");
+  if (field == nullptr) field = find_field(record.fields, "APP_WRITELOG_MYCTY");
+  return field;
+}
+
 // Routes one record to its QTH's file. Returns false when the user cancelled,
 // which ends the split.
 bool handle_record(const QsoRecord* record, SplitState& state) {
   if (record == nullptr) return true;
-  // A present field decides even when empty; the second name is only a fallback.
-  const AdifField* qth_field = find_field(record->fields, "APP_N1MM_ROVERQTH");
-  if (qth_field == nullptr) qth_field = find_field(record->fields, "APP_WRITELOG_MYCTY");
+  const AdifField* qth_field = qth_field_of(*record);
   if (qth_field == nullptr) return true;
 
   QthFile* entry = find_qth_file(state.registry.get(), qth_field->value);
@@ -77,11 +83,17 @@ std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path,
 
   // Tell the user what the reader met, so a cut-short split does not look
   // like a complete one.
-  if (!error_text.empty()) {
-    if (result == ADIF_TRUNCATED_LINE) {
+  if (result == ADIF_TRUNCATED_LINE) {
+    if (!error_text.empty()) add_status_message(2, status, error_text.c_str());
+  } else if (result == ADIF_END_OF_FILE) {
+    if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
       add_status_message(2, status, error_text.c_str());
-    } else if (result == ADIF_END_OF_FILE) {
-      add_status_message(1, status, error_text.c_str());
+    } else {
+      if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
+      // A QSO whose <EOR> was lost with the end of the log would otherwise
+      // vanish without a word. A read error is reported below instead.
+      if (record && !input.failed() && qth_field_of(*record) != nullptr)
+        add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
     }
   }
   if (input.failed()) {
