@@ -10,11 +10,18 @@
 //                   continuation reads (otherwise the driver's 1024 bytes);
 //   bit 0x10 clear  keep reading after a truncated line instead of stopping
 //                   as the driver does (the rest of that line comes next).
+//
+// Where the input's lines all fit the buffer, hold no NUL byte and close
+// every tag on their own line, the line structure must not matter: the
+// records then equal those of a plain reading of the bytes as one stream, so
+// no text after an EOR or EOH tag, nor anywhere else, is dropped. Memory
+// held for a record stays within a small multiple of the input's size.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +106,86 @@ void check_written(const QsoRecord& record) {
   if (!out.empty() && out[0] != '<') fail("written record does not start with a tag", "");
 }
 
+// The record's fields in tree order as "NAME=value|".
+void dump(const AdifField* t, std::string& out) {
+  if (t == nullptr) return;
+  dump(t->left, out);
+  out.append(t->name).append("=").append(t->value).append("|");
+  dump(t->right, out);
+}
+
+std::string dump(const QsoRecord* record) {
+  std::string out;
+  if (record != nullptr) dump(record->fields, out);
+  return out;
+}
+
+// The same bytes read as one stream of tags, without lines: what the reader
+// must produce for a clean input. Each end tag yields the record before it;
+// `rest` is the unfinished record at the end. False when the input is not
+// clean, and no comparison can be made.
+struct StreamReading {
+  std::vector<std::pair<AdifStatus, std::string>> ends;
+  std::string rest;
+  std::string cut;  // the tag of a value cut off by the end of the input
+
+  bool read(const char* d, std::size_t n, std::size_t line_size) {
+    if (std::memchr(d, '\0', n) != nullptr) return false;
+    // Line lengths under the reader's rule: LF, or a CR that no LF follows.
+    for (std::size_t start = 0, i = 0; i < n; ++i) {
+      bool ends_line = d[i] == '\n' || (d[i] == '\r' && (i + 1 == n || d[i + 1] != '\n'));
+      if (ends_line || i + 1 == n) {
+        if (i + 1 - start >= line_size - 1) return false;
+        start = i + 1;
+      }
+    }
+    std::map<std::string, std::string> fields;
+    std::size_t pos = 0;
+    for (;;) {
+      const char* open = static_cast<const char*>(std::memchr(d + pos, '<', n - pos));
+      if (open == nullptr) break;
+      std::size_t i = static_cast<std::size_t>(open - d) + 1;
+      std::string name;
+      for (; i < n && d[i] != ':' && d[i] != '>'; ++i) {
+        if (d[i] == '\r' || d[i] == '\n') return false;
+        name += d[i] >= 'a' && d[i] <= 'z' ? static_cast<char>(d[i] - 'a' + 'A') : d[i];
+      }
+      if (i == n) break;  // an unfinished tag at the very end is ignored
+      int64_t length = -1;
+      if (d[i] == ':') {
+        std::size_t j = i + 1;
+        while (j < n && std::strchr(" \t\v\f", d[j]) != nullptr && d[j] != '\0') ++j;
+        bool negative = false;
+        if (j < n && (d[j] == '+' || d[j] == '-')) negative = d[j++] == '-';
+        length = 0;
+        for (; j < n && d[j] >= '0' && d[j] <= '9'; ++j) length = std::min<int64_t>(length * 10 + (d[j] - '0'), INT32_MAX);
+        if (negative) length = -length;
+        for (; i < n && d[i] != '>'; ++i)
+          if (d[i] == '\r' || d[i] == '\n') return false;
+        if (i == n) break;
+      }
+      pos = i + 1;
+      if (length < 0) {
+        if (name == "EOH" || name == "EOR") {
+          std::string record;
+          for (const auto& field : fields) record += field.first + "=" + field.second + "|";
+          ends.emplace_back(name == "EOH" ? ADIF_END_OF_HEADER : ADIF_END_OF_RECORD, record);
+          fields.clear();
+        }
+        continue;
+      }
+      if (static_cast<uint64_t>(length) > n - pos) {
+        cut = "<" + name + ":" + std::to_string(length) + ">";
+        break;
+      }
+      fields.emplace(name, std::string(d + pos, static_cast<std::size_t>(length)));
+      pos += static_cast<std::size_t>(length);
+    }
+    for (const auto& field : fields) rest += field.first + "=" + field.second + "|";
+    return true;
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -106,16 +193,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t line_size = (variant & 0x0F) == 0x0F ? 16 : 1024;
   const bool stop_at_truncated = (variant & 0x10) != 0;
 
-  LineReader reader(reinterpret_cast<const char*>(data), size);
+  const char* bytes = reinterpret_cast<const char*>(data);
+  LineReader reader(bytes, size);
   std::vector<char> line(line_size, '\0');
   std::unique_ptr<QsoRecord> record;
   std::string error_text;
+  StreamReading expected;
+  const bool clean = expected.read(bytes, size, line_size);
+  std::size_t ends = 0;
 
   // Every call consumes at least one byte or ends the input; the bound only
   // guards against a reader that stops making progress.
   for (std::size_t calls = 0; calls <= size + 1; ++calls) {
     AdifStatus status = parse_ADIF(reader, record, line.data(), line.size(), error_text);
     if (record != nullptr) {
+      if (record->storage.allocated() > 16 * size + 65536) fail("record holds too much memory", "");
       check_record(*record);
       // Writing costs a buffer per stream, so only records the reader is done with are written.
       if (status != ADIF_LINE_DONE) check_written(*record);
@@ -125,11 +217,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case ADIF_END_OF_HEADER:
       case ADIF_END_OF_RECORD:
+        if (clean && (ends >= expected.ends.size() || expected.ends[ends].first != status ||
+                      expected.ends[ends].second != dump(record.get())))
+          fail("record differs from the stream reading", "");
+        ++ends;
         record.reset();
         break;
       case ADIF_END_OF_FILE:
+        if (clean) {
+          if (ends != expected.ends.size()) fail("end tags dropped", "");
+          if (expected.cut.empty() ? error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0
+                                   : error_text != "ERROR: Input ended inside the value of " + expected.cut)
+            fail("value cut off by the end of the input misreported", "");
+          if (expected.cut.empty() && dump(record.get()) != expected.rest)
+            fail("unfinished last record differs from the stream reading", "");
+        }
         return 0;
       case ADIF_TRUNCATED_LINE:
+        if (clean) fail("clean input reported as truncated", "");
         if (error_text.compare(0, sizeof kTruncated - 1, kTruncated) != 0)
           fail("truncated line without its message", "");
         if (stop_at_truncated) return 0;
