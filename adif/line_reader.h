@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "adif/tree_builder.h"
+
 class LineReader {
  public:
   // Reads from `file`, which stays the caller's to close.
@@ -37,6 +39,8 @@ class LineReader {
   // kept here so that the next call of the reader starts with it, before any
   // further line.
   std::string carried;
+  // Builds the field trees of the records read from this input.
+  TreeBuilder trees;
 
   // True when reading stopped on an error rather than at the end of the input.
   bool failed() const { return error_; }

@@ -175,6 +175,7 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
       if (kind == 2) *p = static_cast<char>(*p - 'a' + 'A');
     }
     if (*p == '\0') break;  // unfinished tag: nothing more on this line
+    const auto name_length = static_cast<std::size_t>(p - name);
 
     int32_t length = -1;
     char* value;
@@ -207,24 +208,27 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
       // would only make the next call return ADIF_LINE_DONE, so it is not kept.
       auto rest = static_cast<std::size_t>(end - value);
       if (std::memchr(value, '<', rest) != nullptr) stream.carried.assign(value, rest);
+      if (record) stream.trees.finish(*record, error_text);
       return ended;
     }
 
     auto wanted = static_cast<std::size_t>(length);
     if (static_cast<std::size_t>(end - value) < wanted) {
       if (!gather_value(stream, home, line, size, value, end, wanted)) {
+        if (record) stream.trees.finish(*record, error_text);
         if (!stream.failed()) set_cut_value_message(name, length, error_text);
         return ADIF_END_OF_FILE;
       }
     }
 
     if (!record) record = std::move(spare);
-    add_field(*record, name, value, length, error_text);
+    stream.trees.add(*record, name, name_length, value, length, error_text);
     pending = value;
     pending_length = length;
     scan = value + length;
   }
 
   if (pending != nullptr) pending[pending_length] = '\0';
+  if (record) stream.trees.finish(*record, error_text);
   return ADIF_LINE_DONE;
 }

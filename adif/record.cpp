@@ -33,6 +33,8 @@ AdifField* split(AdifField* t) {
   return t;
 }
 
+}  // namespace
+
 void set_duplicate_message(const AdifField& field, std::string& error_text) {
   // The value may still run on past its length (it is cut later), and may be
   // shorter when a NUL stands inside it: show at most `length` bytes of it.
@@ -45,8 +47,6 @@ void set_duplicate_message(const AdifField& field, std::string& error_text) {
   error_text.push_back('>');
   error_text.append(field.value, shown);
 }
-
-}  // namespace
 
 AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_text) {
   // The links walked down, so that skew and split can run on the way back up
@@ -92,23 +92,31 @@ const AdifField* find_field(const AdifField* root, const char* name) {
   return find_field(const_cast<AdifField*>(root), name);
 }
 
+int shortcut_slot(const char* name) {
+  switch (name[0]) {
+    case 'B': return std::strcmp(name, "BAND") == 0 ? 4 : -1;
+    case 'C': return std::strcmp(name, "CALL") == 0 ? 0 : -1;
+    case 'D': return std::strcmp(name, "DXCC") == 0 ? 1 : -1;
+    case 'M': return std::strcmp(name, "MODE") == 0 ? 5 : -1;
+    case 'Q': return std::strcmp(name, "QSO_DATE") == 0 ? 2 : -1;
+    case 'T': return std::strcmp(name, "TIME_ON") == 0 ? 3 : -1;
+    default: return -1;
+  }
+}
+
+AdifField*& shortcut(QsoRecord& record, int slot) {
+  AdifField** slots[] = {&record.call, &record.dxcc, &record.qso_date,
+                         &record.time_on, &record.band, &record.mode};
+  return *slots[slot];
+}
+
 AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
                      std::string& error_text) {
   void* memory = record.storage.allocate(sizeof(AdifField));
   AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
   record.fields = insert_field(record.fields, field, error_text);
-
   // The shortcuts follow the latest field of their name, duplicates included.
-  AdifField** shortcut = nullptr;
-  switch (name[0]) {
-    case 'B': if (std::strcmp(name, "BAND") == 0) shortcut = &record.band; break;
-    case 'C': if (std::strcmp(name, "CALL") == 0) shortcut = &record.call; break;
-    case 'D': if (std::strcmp(name, "DXCC") == 0) shortcut = &record.dxcc; break;
-    case 'M': if (std::strcmp(name, "MODE") == 0) shortcut = &record.mode; break;
-    case 'Q': if (std::strcmp(name, "QSO_DATE") == 0) shortcut = &record.qso_date; break;
-    case 'T': if (std::strcmp(name, "TIME_ON") == 0) shortcut = &record.time_on; break;
-    default: break;
-  }
-  if (shortcut != nullptr) *shortcut = field;
+  int slot = shortcut_slot(name);
+  if (slot >= 0) shortcut(record, slot) = field;
   return field;
 }

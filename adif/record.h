@@ -39,6 +39,15 @@ AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_te
 AdifField* find_field(AdifField* root, const char* name);
 const AdifField* find_field(const AdifField* root, const char* name);
 
+// Sets `error_text` to "Duplicate field: <NAME:LEN>VALUE" for `field`.
+void set_duplicate_message(const AdifField& field, std::string& error_text);
+
+// Which key-field shortcut a field of this name sets: 0 call, 1 dxcc,
+// 2 qso_date, 3 time_on, 4 band, 5 mode; -1 for any other name.
+int shortcut_slot(const char* name);
+// The shortcut of that number in `record`.
+AdifField*& shortcut(QsoRecord& record, int slot);
+
 // Makes a field in `record`'s storage (name and value must already live there),
 // inserts it into the tree and points the matching key-field shortcut at it,
 // even when the tree refused it as a duplicate.

@@ -120,12 +120,28 @@ std::string dump(const QsoRecord* record) {
   return out;
 }
 
+// The key-field shortcuts as "NAME=value|", in name order.
+std::string dump_shortcuts(const QsoRecord* record) {
+  std::string out;
+  if (record == nullptr) return out;
+  for (const AdifField* field : {record->band, record->call, record->dxcc, record->mode,
+                                 record->qso_date, record->time_on})
+    if (field != nullptr) out.append(field->name).append("=").append(field->value).append("|");
+  return out;
+}
+
 // The same bytes read as one stream of tags, without lines: what the reader
 // must produce for a clean input. Each end tag yields the record before it;
 // `rest` is the unfinished record at the end. False when the input is not
 // clean, and no comparison can be made.
 struct StreamReading {
-  std::vector<std::pair<AdifStatus, std::string>> ends;
+  struct End {
+    AdifStatus status;
+    std::string record;  // as dump() shows it
+    std::string latest;  // "NAME=value|" of the latest field of each key name
+    std::string error;   // the latest duplicate's message
+  };
+  std::vector<End> ends;
   std::string rest;
   std::string cut;  // the tag of a value cut off by the end of the input
 
@@ -140,6 +156,8 @@ struct StreamReading {
       }
     }
     std::map<std::string, std::string> fields;
+    std::map<std::string, std::string> latest;
+    std::string error;
     std::size_t pos = 0;
     for (;;) {
       const char* open = static_cast<const char*>(std::memchr(d + pos, '<', n - pos));
@@ -167,10 +185,12 @@ struct StreamReading {
       pos = i + 1;
       if (length < 0) {
         if (name == "EOH" || name == "EOR") {
-          std::string record;
-          for (const auto& field : fields) record += field.first + "=" + field.second + "|";
-          ends.emplace_back(name == "EOH" ? ADIF_END_OF_HEADER : ADIF_END_OF_RECORD, record);
+          End end{name == "EOH" ? ADIF_END_OF_HEADER : ADIF_END_OF_RECORD, "", "", error};
+          for (const auto& field : fields) end.record += field.first + "=" + field.second + "|";
+          for (const auto& field : latest) end.latest += field.first + "=" + field.second + "|";
+          ends.push_back(end);
           fields.clear();
+          latest.clear();
         }
         continue;
       }
@@ -178,7 +198,11 @@ struct StreamReading {
         cut = "<" + name + ":" + std::to_string(length) + ">";
         break;
       }
-      fields.emplace(name, std::string(d + pos, static_cast<std::size_t>(length)));
+      std::string value(d + pos, static_cast<std::size_t>(length));
+      if (!fields.emplace(name, value).second)
+        error = "Duplicate field: <" + name + ":" + std::to_string(length) + ">" + value;
+      for (const char* key : {"CALL", "DXCC", "QSO_DATE", "TIME_ON", "BAND", "MODE"})
+        if (name == key) latest[name] = value;
       pos += static_cast<std::size_t>(length);
     }
     for (const auto& field : fields) rest += field.first + "=" + field.second + "|";
@@ -217,9 +241,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case ADIF_END_OF_HEADER:
       case ADIF_END_OF_RECORD:
-        if (clean && (ends >= expected.ends.size() || expected.ends[ends].first != status ||
-                      expected.ends[ends].second != dump(record.get())))
-          fail("record differs from the stream reading", "");
+        if (clean) {
+          if (ends >= expected.ends.size() || expected.ends[ends].status != status ||
+              expected.ends[ends].record != dump(record.get()))
+            fail("record differs from the stream reading", "");
+          if (expected.ends[ends].latest != dump_shortcuts(record.get()))
+            fail("shortcuts differ from the stream reading", "");
+          if (expected.ends[ends].error != error_text)
+            fail("duplicate message differs from the stream reading", "");
+        }
         ++ends;
         record.reset();
         break;

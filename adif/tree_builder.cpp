@@ -1,0 +1,141 @@
+#include "adif/tree_builder.h"
+
+#include <cstring>
+#include <new>
+
+AdifField* TreeBuilder::add(QsoRecord& record, char* name, std::size_t name_length, char* value,
+                            int32_t length, std::string& error_text) {
+  void* memory = record.storage.allocate(sizeof(AdifField));
+  AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
+  if (record.fields == nullptr && waiting_count_ < kMaxFields) {
+    waiting_[waiting_count_++] = {field, static_cast<uint32_t>(name_length)};
+    return field;
+  }
+  if (record.fields == nullptr) finish(record, error_text);
+  record.fields = insert_field(record.fields, field, error_text);
+  const int slot = shortcut_slot(name);
+  if (slot >= 0) shortcut(record, slot) = field;
+  return field;
+}
+
+bool TreeBuilder::same_name(std::size_t position) const {
+  const uint32_t begin = position == 0 ? 0 : name_ends_[position - 1];
+  const Waiting& field = waiting_[position];
+  return name_ends_[position] - begin == field.name_length &&
+         std::memcmp(names_.data() + begin, field.field->name, field.name_length) == 0;
+}
+
+// Compares the names of two waiting fields as strcmp would: names hold no
+// NUL byte, so the shorter of two names that agree sorts first.
+bool TreeBuilder::sorts_before(std::size_t a, std::size_t b, int* order) const {
+  const Waiting& x = waiting_[a];
+  const Waiting& y = waiting_[b];
+  const uint32_t shorter = x.name_length < y.name_length ? x.name_length : y.name_length;
+  int result = std::memcmp(x.field->name, y.field->name, shorter);
+  if (result == 0) result = static_cast<int>(x.name_length) - static_cast<int>(y.name_length);
+  *order = result;
+  return result < 0;
+}
+
+void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
+  const std::size_t count = waiting_count_;
+  if (count == 0) return;
+  waiting_count_ = 0;
+
+  // How many names repeat the previous record's, in the same places.
+  std::size_t same = 0;
+  const std::size_t comparable = count < known_ ? count : known_;
+  while (same < comparable && same_name(same)) ++same;
+
+  // Those names keep their order and their refusals; the others are placed
+  // by binary search among the fields kept so far.
+  uint8_t order[kMaxFields];
+  std::size_t kept = 0;
+  for (std::size_t r = 0; r < kept_; ++r)
+    if (order_[r] < same) order[kept++] = order_[r];
+  for (std::size_t i = same; i < count; ++i) {
+    std::size_t low = 0;
+    std::size_t high = kept;
+    bool duplicate = false;
+    while (low < high) {
+      const std::size_t middle = (low + high) / 2;
+      int result;
+      if (sorts_before(order[middle], i, &result)) {
+        low = middle + 1;
+      } else if (result == 0) {
+        duplicate = true;
+        break;
+      } else {
+        high = middle;
+      }
+    }
+    refused_[i] = duplicate;
+    slots_[i] = static_cast<int8_t>(shortcut_slot(waiting_[i].field->name));
+    if (duplicate) continue;
+    std::memmove(order + low + 1, order + low, kept - low);
+    order[low] = static_cast<uint8_t>(i);
+    ++kept;
+  }
+
+  // The latest refusal is the one the error text tells of, and each shortcut
+  // follows the latest field of its name, refused or not.
+  for (std::size_t i = count; i-- > 0;) {
+    if (refused_[i]) {
+      set_duplicate_message(*waiting_[i].field, error_text);
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i)
+    if (slots_[i] >= 0) shortcut(record, slots_[i]) = waiting_[i].field;
+
+  const Shape& shape = shape_of(kept);
+  for (std::size_t r = 0; r < kept; ++r) {
+    const ShapeNode& node = shape.nodes[r];
+    AdifField* field = waiting_[order[r]].field;
+    field->left = node.left < 0 ? nullptr : waiting_[order[node.left]].field;
+    field->right = node.right < 0 ? nullptr : waiting_[order[node.right]].field;
+    field->level = node.level;
+  }
+  record.fields = waiting_[order[shape.root]].field;
+
+  // Remember this record where it went past the previous one; the names it
+  // shares with it are already there.
+  if (same < count) {
+    names_.resize(same == 0 ? 0 : name_ends_[same - 1]);
+    for (std::size_t i = same; i < count; ++i) {
+      names_.append(waiting_[i].field->name, waiting_[i].name_length);
+      name_ends_[i] = static_cast<uint32_t>(names_.size());
+    }
+    known_ = count;
+    std::memcpy(order_, order, kept);
+    kept_ = kept;
+  }
+}
+
+const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {
+  if (shapes_.size() <= count) shapes_.resize(count + 1);
+  Shape& shape = shapes_[count];
+  if (shape.root >= 0 || count == 0) return shape;
+  // Inserting names in ascending order gives a valid AA tree of that many
+  // fields; ranks stand in for the names.
+  std::vector<AdifField> fields(count);
+  std::vector<char> names(count * 3);
+  AdifField* root = nullptr;
+  std::string unused;
+  for (std::size_t r = 0; r < count; ++r) {
+    char* name = &names[r * 3];
+    name[0] = static_cast<char>(1 + r / 64);
+    name[1] = static_cast<char>(1 + r % 64);
+    name[2] = '\0';
+    fields[r] = AdifField{name, name, 0, 0, nullptr, nullptr};
+    root = insert_field(root, &fields[r], unused);
+  }
+  auto rank = [&](const AdifField* field) {
+    return field == nullptr ? -1 : static_cast<int32_t>(field - fields.data());
+  };
+  shape.nodes.resize(count);
+  for (std::size_t r = 0; r < count; ++r)
+    shape.nodes[r] = {rank(fields[r].left), rank(fields[r].right), fields[r].level};
+  shape.root = rank(root);
+  return shape;
+}
