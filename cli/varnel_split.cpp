@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  PosixHost host(options.existing, is_terminal(stdin));
+  PosixHost host(input.get(), options.existing, is_terminal(stdin));
   StatusLists status;
   std::unique_ptr<QthFile> registry = split_by_qth(input.get(), options.file, host, status);
   input.reset();
