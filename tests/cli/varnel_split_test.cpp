@@ -78,6 +78,8 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"rover.adi other.adi", 2, false, "Usage: varnel-split"},
       {"--help", 0, true, "Usage: varnel-split [--overwrite | --skip-existing]"},
       {"--version", 0, true, "varnel-split 1.1\n"},
+      {"--help >/dev/full", 1, true, ""},
+      {"--version >/dev/full", 1, true, ""},
       {"missing.adi", 1, false, "Error opening missing.adi: "},
   };
   const fs::path work = golden::make_temp_folder("cli-usage");
@@ -98,9 +100,9 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   fs::remove_all(work);
 }
 
-// Output names that are no plain new file: the input is never changed,
-// nothing is written through a link, nothing hangs, and every failure is
-// reported with exit 1.
+// Output names that are no plain new file, and runs with closed standard
+// streams or a file-size limit: the input is never changed, nothing is written
+// through a link, nothing hangs, and every failure is reported with exit 1.
 TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
   struct Case {
     const char* setup;    // shell commands run in the work folder first
@@ -108,7 +110,8 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
     int exit_code;
     const char* err_has;
     const char* out_has;
-    const char* absent = nullptr;  // nothing may be made there
+    const char* absent = nullptr;    // nothing may be made there
+    const char* fn31_bytes = nullptr;  // rover_FN31.adi's bytes afterwards
   };
   const std::string long_qth = "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
   const Case cases[] = {
@@ -124,6 +127,13 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
        "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi"},
       {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000", "Wrote    2 QSOs"},
       {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1, "Could not open output file rover_0000", ""},
+      // The question about rover_FN42.adi comes while rover_FN31.adi is open.
+      {"printf old >rover_FN42.adi", "VARNEL rover.adi <&- 2>&-", 1, "", "Wrote    1 QSOs", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
+      {"printf old >rover_FN42.adi", "VARNEL rover.adi >&- 2>&-", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
+      {"for i in $(seq 100 299); do printf '<CALL:4>K%d <APP_N1MM_ROVERQTH:4>FN31 <EOR>\\r\\n' $i; done >>rover.adi",
+       "ulimit -f 2; VARNEL rover.adi", 1, "", "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.command);
@@ -143,6 +153,9 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
     EXPECT_EQ(input, golden::read_bytes(work / "rover.adi"));
     if (c.absent) {
       EXPECT_FALSE(fs::exists(fs::symlink_status(work / c.absent)));
+    }
+    if (c.fn31_bytes) {
+      EXPECT_EQ(c.fn31_bytes, golden::read_bytes(work / "rover_FN31.adi"));
     }
     fs::remove_all(work);
   }
