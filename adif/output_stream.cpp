@@ -1,9 +1,5 @@
 #include "adif/output_stream.h"
 
-#ifdef _WIN32
-#include <share.h>
-#endif
-
 OutputStream::OutputStream(std::FILE* file)
     : file_(file), buffer_(std::make_unique<char[]>(kBufferSize)) {
   // This stream does its own buffering; the runtime's would only copy again.
@@ -19,19 +15,6 @@ OutputStream::OutputStream(std::string& sink)
 }
 
 OutputStream::~OutputStream() { close(); }
-
-std::unique_ptr<OutputStream> OutputStream::open(const char* path) {
-#ifdef _WIN32
-  // Deny other writers while the split writes the file: a second open of the
-  // same file through another spelling of its path (letter case, short
-  // names) then fails instead of truncating what is being written.
-  std::FILE* file = _fsopen(path, "wb", _SH_DENYWR);
-#else
-  std::FILE* file = std::fopen(path, "wb");
-#endif
-  if (file == nullptr) return nullptr;
-  return std::make_unique<OutputStream>(file);
-}
 
 void OutputStream::flush() {
   auto pending = static_cast<std::size_t>(pos_ - buffer_.get());

@@ -17,10 +17,6 @@ class OutputStream {
   OutputStream(const OutputStream&) = delete;
   OutputStream& operator=(const OutputStream&) = delete;
 
-  // Opens `path` for writing as bytes, creating or emptying it. On Windows no
-  // one else may open it for writing while it is open. Returns null on failure.
-  static std::unique_ptr<OutputStream> open(const char* path);
-
   void write(const char* bytes, std::size_t count) {
     if (count <= static_cast<std::size_t>(end_ - pos_)) {
       std::memcpy(pos_, bytes, count);

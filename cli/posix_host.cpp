@@ -1,9 +1,6 @@
 #include "posix_host.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
@@ -12,6 +9,8 @@
 #else
 #include <unistd.h>
 #endif
+
+#include "platform/output_files.h"
 
 bool is_terminal(std::FILE* file) {
 #ifdef _WIN32
@@ -26,13 +25,12 @@ bool is_terminal(std::FILE* file) {
 }
 
 bool PosixHost::output_exists(const char* path) {
-  struct stat st;
-  // Only "not found" means absent; any other failure (no permission, a name
-  // the file system refuses) must still lead to the question.
-  if (stat(path, &st) != 0 && errno == ENOENT) return false;
+  if (!platform::output_exists(path)) return false;
   last_existing_ = path;
   return true;
 }
+
+std::FILE* PosixHost::open_output(const char* path) { return platform::open_output(path, input_); }
 
 Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;

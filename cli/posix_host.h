@@ -1,7 +1,8 @@
 #pragma once
 // The split's platform seam on a terminal: questions become prompts on
 // standard error answered from standard input, or are answered by the
-// command-line options when no one is there to ask.
+// command-line options when no one is there to ask. Output files go through
+// the shared file-system code (platform/output_files.h).
 #include <cstdio>
 #include <string>
 
@@ -12,13 +13,15 @@ enum class ExistingFiles { Ask, Overwrite, Keep };
 
 class PosixHost : public Host {
  public:
-  // `interactive`: `in` is a terminal, so questions may be put to the user.
-  PosixHost(ExistingFiles existing, bool interactive, std::FILE* in = stdin,
+  // `input`: the log being split, which no output may be. `interactive`: `in`
+  // is a terminal, so questions may be put to the user.
+  PosixHost(std::FILE* input, ExistingFiles existing, bool interactive, std::FILE* in = stdin,
             std::FILE* out = stderr)
-      : existing_(existing), interactive_(interactive), in_(in), out_(out) {}
+      : input_(input), existing_(existing), interactive_(interactive), in_(in), out_(out) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
   bool output_exists(const char* path) override;
+  std::FILE* open_output(const char* path) override;
 
   bool cancelled() const { return cancelled_; }        // some question got Cancel
   bool open_failed() const { return open_failed_; }    // an output could not be opened
@@ -29,6 +32,7 @@ class PosixHost : public Host {
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
+  std::FILE* input_;
   ExistingFiles existing_;
   bool interactive_;
   std::FILE* in_;

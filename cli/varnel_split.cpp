@@ -13,6 +13,7 @@
 
 #include "options.h"
 #include "posix_host.h"
+#include "process_start.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
@@ -36,19 +37,21 @@ bool print_status(const StatusLists& status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!prepare_process()) return 1;
   Options options;
   std::string error;
   if (!parse_options(argc, argv, options, error)) {
     std::fprintf(stderr, "varnel-split: %s\n%s", error.c_str(), usage_text());
     return 2;
   }
-  if (options.help) {
-    std::fputs(usage_text(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("varnel-split %s\n", version_text());
-    return 0;
+  if (options.help || options.version) {
+    if (options.help) {
+      std::fputs(usage_text(), stdout);
+    } else {
+      std::printf("varnel-split %s\n", version_text());
+    }
+    // A text that did not reach its reader (a full disk) is a failure.
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
 
   // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
@@ -59,7 +62,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  PosixHost host(options.existing, is_terminal(stdin));
+  PosixHost host(input.get(), options.existing, is_terminal(stdin));
   StatusLists status;
   std::unique_ptr<QthFile> registry = split_by_qth(input.get(), options.file, host, status);
   input.reset();

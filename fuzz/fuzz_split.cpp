@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "adif/line_reader.h"
+#include "platform/output_files.h"
 #include "split/host.h"
 #include "split/qth_files.h"
 #include "split/split.h"
@@ -54,7 +55,9 @@ bool ends_with(const std::string& text, const char* suffix) {
 
 class ScriptedHost : public Host {
  public:
-  ScriptedHost(unsigned script, bool all_exist) : script_(script), all_exist_(all_exist) {}
+  // `input`: the log's stream when it is read through a file, else null.
+  ScriptedHost(unsigned script, bool all_exist, std::FILE* input)
+      : script_(script), all_exist_(all_exist), input_(input) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     // Texts go through a 128-byte buffer.
@@ -76,13 +79,14 @@ class ScriptedHost : public Host {
   }
 
   bool output_exists(const char* path) override {
-    struct stat st;
-    return all_exist_ || stat(path, &st) == 0;
+    return all_exist_ || platform::output_exists(path);
   }
+  std::FILE* open_output(const char* path) override { return platform::open_output(path, input_); }
 
  private:
   unsigned script_;
   bool all_exist_;
+  std::FILE* input_;
   int asked_ = 0;
 };
 
@@ -168,15 +172,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t log_size = size - kControlBytes;
 
   write_input(scratch.input, log, log_size);
-  ScriptedHost host(script, all_exist);
   StatusLists status;
   std::unique_ptr<QthFile> registry;
   if (through_file) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(std::fopen(scratch.input.c_str(), "rb"),
                                                            std::fclose);
     if (!input) fail("cannot open", scratch.input);
+    ScriptedHost host(script, all_exist, input.get());
     registry = split_by_qth(input.get(), scratch.input.c_str(), host, status);
   } else {
+    ScriptedHost host(script, all_exist, nullptr);
     LineReader reader(reinterpret_cast<const char*>(log), log_size);
     registry = split_by_qth(reader, scratch.input.c_str(), host, status);
   }

@@ -51,7 +51,7 @@ bool split_command() {
   split_running = true;
   SendMessageA(status_list, LB_RESETCONTENT, 0, 0);
   StatusLists lists;
-  Win32Host host(&quit_pending);
+  Win32Host host(input.get(), &quit_pending);
   std::unique_ptr<QthFile> registry = split_by_qth(input.get(), input_path, host, lists);
   input.reset();
   if (close_qth_files(registry.get(), lists) == 0) {

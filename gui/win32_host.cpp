@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "gui/modal_calls.h"
+#include "platform/output_files.h"
 
 Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   if (stop_asking_ != nullptr && *stop_asking_) return Answer::Cancel;
@@ -16,9 +17,6 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
   }
 }
 
-bool Win32Host::output_exists(const char* path) {
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
-  // A missing folder, a denied access or a bad name may still hide a file the
-  // split would overwrite, so only "not found" counts as absent.
-  return GetLastError() != ERROR_FILE_NOT_FOUND;
-}
+bool Win32Host::output_exists(const char* path) { return platform::output_exists(path); }
+
+std::FILE* Win32Host::open_output(const char* path) { return platform::open_output(path, input_); }

@@ -1,7 +1,8 @@
 #pragma once
 // What the split needs from the platform it runs on: the modal questions put
-// to the user, and whether an output file already exists. The Windows program,
-// the command-line tool and the tests each supply their own.
+// to the user, whether an output file already exists, and opening one. The
+// Windows program, the command-line tool and the tests each supply their own.
+#include <cstdio>
 
 enum class Buttons { YesNoCancel, OkCancel };  // the first button is the default
 enum class Icon { Question, Error };
@@ -14,7 +15,13 @@ class Host {
   // Shows `text` under `caption` with the given buttons and icon, waits for
   // the user and returns the button pressed.
   virtual Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) = 0;
-  // False only when the file system says that nothing is at `path`; any other
+  // False only when the file system says that nothing is or can be at `path`
+  // (not found, a missing folder, a name too long or invalid); any other
   // failure to find out counts as existing, so the user gets asked.
   virtual bool output_exists(const char* path) = 0;
+  // Opens `path` for writing as bytes, emptied and positioned at 0, and hands
+  // the stream to the caller; null when it cannot or must not be written
+  // (the input under any name, anything but a regular file, a symbolic link
+  // on POSIX).
+  virtual std::FILE* open_output(const char* path) = 0;
 };

@@ -94,8 +94,9 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
     }
   }
 
-  entry->stream = OutputStream::open(entry->path.c_str());
-  if (!entry->stream) return report_open_failure(std::move(entry), host);
+  std::FILE* file = host.open_output(entry->path.c_str());
+  if (file == nullptr) return report_open_failure(std::move(entry), host);
+  entry->stream = std::make_unique<OutputStream>(file);
   open_paths.add(entry->path);
   return entry;
 }

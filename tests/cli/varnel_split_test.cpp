@@ -78,6 +78,8 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"rover.adi other.adi", 2, false, "Usage: varnel-split"},
       {"--help", 0, true, "Usage: varnel-split [--overwrite | --skip-existing]"},
       {"--version", 0, true, "varnel-split 1.1\n"},
+      {"--help >/dev/full", 1, true, ""},
+      {"--version >/dev/full", 1, true, ""},
       {"missing.adi", 1, false, "Error opening missing.adi: "},
   };
   const fs::path work = golden::make_temp_folder("cli-usage");
@@ -85,7 +87,7 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   fs::copy(golden::root() / "interleaved_qths" / "rover.adi", work / "rover.adi");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    Outcome run = run_in(work, binary + " " + c.args);
+    Outcome run = run_in(work, "(" + binary + " " + c.args + ")");
     EXPECT_EQ(c.exit_code, run.exit_code);
     const std::string& shown = c.on_stdout ? run.out : run.err;
     EXPECT_NE(shown.find(c.text), std::string::npos) << shown;
@@ -96,6 +98,67 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   Outcome missing = run_in(work, binary + " missing.adi");
   EXPECT_EQ(std::string("Error opening missing.adi: ") + std::strerror(ENOENT) + "\n", missing.err);
   fs::remove_all(work);
+}
+
+// Output names that are no plain new file, and runs with closed standard
+// streams or a file-size limit: the input is never changed, nothing is written
+// through a link, nothing hangs, and every failure is reported with exit 1.
+TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
+  struct Case {
+    const char* setup;    // shell commands run in the work folder first
+    const char* command;  // what runs, VARNEL standing for varnel-split
+    int exit_code;
+    const char* err_has;
+    const char* out_has;
+    const char* absent = nullptr;    // nothing may be made there
+    const char* fn31_bytes = nullptr;  // rover_FN31.adi's bytes afterwards
+  };
+  const std::string long_qth = "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
+  const Case cases[] = {
+      {"ln -s rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
+       "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},
+      {"ln rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
+       "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},
+      {"mkdir away && ln -s away/planted.adi rover_FN31.adi", "VARNEL rover.adi", 1,
+       "rover_FN31.adi already exists", "", "away/planted.adi"},
+      {"mkdir away && ln -s away/planted.adi rover_FN31.adi", "VARNEL --overwrite rover.adi", 1,
+       "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi", "away/planted.adi"},
+      {"mkfifo rover_FN31.adi", "timeout 10 VARNEL --overwrite rover.adi", 1,
+       "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi"},
+      {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000", "Wrote    2 QSOs"},
+      {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1, "Could not open output file rover_0000", ""},
+      // The question about rover_FN42.adi comes while rover_FN31.adi is open.
+      {"printf old >rover_FN42.adi", "VARNEL rover.adi <&- 2>&-", 1, "", "Wrote    1 QSOs", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
+      {"printf old >rover_FN42.adi", "VARNEL rover.adi >&- 2>&-", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
+      {"for i in $(seq 100 299); do printf '<CALL:4>K%d <APP_N1MM_ROVERQTH:4>FN31 <EOR>\\r\\n' $i; done >>rover.adi",
+       "ulimit -f 2; VARNEL rover.adi", 1, "", "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " / " + c.command);
+    const fs::path work = golden::make_temp_folder("cli-hostile");
+    ASSERT_FALSE(work.empty());
+    fs::copy(golden::root() / "existing_cancel" / "rover.adi", work / "rover.adi");
+    ASSERT_EQ(0, run_in(work, std::string("(") + c.setup + ")").exit_code);
+    const std::string input = golden::read_bytes(work / "rover.adi");
+    std::string command = c.command;
+    command.replace(command.find("VARNEL"), 6, binary);
+
+    Outcome run = run_in(work, "(" + command + ")");
+
+    EXPECT_EQ(c.exit_code, run.exit_code);
+    EXPECT_NE(run.err.find(c.err_has), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find(c.out_has), std::string::npos) << run.out;
+    EXPECT_EQ(input, golden::read_bytes(work / "rover.adi"));
+    if (c.absent) {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(work / c.absent)));
+    }
+    if (c.fn31_bytes) {
+      EXPECT_EQ(c.fn31_bytes, golden::read_bytes(work / "rover_FN31.adi"));
+    }
+    fs::remove_all(work);
+  }
 }
 
 // On a terminal the overwrite question is asked there; an unknown answer is

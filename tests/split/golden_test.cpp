@@ -54,6 +54,7 @@ TEST_P(GoldenSplit, WritesExpectedFilesStatusAndQuestions) {
   const std::string input_path = (work / "rover.adi").string();
   std::FILE* input = std::fopen(input_path.c_str(), "rb");
   ASSERT_NE(input, nullptr);
+  host.input = input;
   std::unique_ptr<QthFile> registry = split_by_qth(input, input_path.c_str(), host, status);
   std::fclose(input);
   // As the Split command and varnel-split finish a split.

@@ -26,6 +26,7 @@ struct SplitRun {
     write_bytes(path, input);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
+    host.input = file;
     testing::internal::CaptureStderr();
     std::unique_ptr<QthFile> root = split_by_qth(file, path.c_str(), host, status);
     stderr_text = testing::internal::GetCapturedStderr();

@@ -1,14 +1,15 @@
 #pragma once
 // A scripted Host for tests: answers questions from a queue (Cancel when the
 // queue runs dry), records every question asked, and reports as existing the
-// paths it was told about or that are on disk.
-#include <sys/stat.h>
-
+// paths it was told about or that are on disk. Output files are opened by the
+// real file-system code, so tests go through the real file system.
+#include <cstdio>
 #include <deque>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/output_files.h"
 #include "split/host.h"
 
 struct AskedQuestion {
@@ -23,6 +24,7 @@ class FakeHost : public Host {
   std::deque<Answer> answers;
   std::vector<AskedQuestion> asked;
   std::set<std::string> extra_existing;  // paths to report as existing although absent
+  std::FILE* input = nullptr;            // the log being split, when it is a file
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     asked.push_back({text, caption, buttons, icon});
@@ -32,7 +34,7 @@ class FakeHost : public Host {
     return a;
   }
   bool output_exists(const char* path) override {
-    struct stat st;
-    return extra_existing.count(path) != 0 || stat(path, &st) == 0;
+    return extra_existing.count(path) != 0 || platform::output_exists(path);
   }
+  std::FILE* open_output(const char* path) override { return platform::open_output(path, input); }
 };

@@ -1,0 +1,72 @@
+#include "platform/output_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+// Never through a link, never blocking (a FIFO without a reader, a device),
+// never making a terminal ours.
+constexpr int kOpenFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Opens `path` as it is, or creates it when nothing is there; `created` says
+// which, so a file made here can be removed again. -1 on failure.
+int open_or_create(const char* path, bool& created) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int fd = open(path, kOpenFlags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0 || errno != EEXIST) {
+      created = fd >= 0;
+      return fd;
+    }
+    fd = open(path, kOpenFlags);
+    if (fd >= 0 || errno != ENOENT) {
+      created = false;
+      return fd;
+    }
+    // Removed between the two opens: try again.
+  }
+  return -1;
+}
+
+bool clear_nonblocking(int fd) {
+  int flags = fcntl(fd, F_GETFL);
+  return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
+}
+
+}  // namespace
+
+bool output_exists(const char* path) {
+  struct stat st;
+  // lstat: a link is something at the path, wherever it points.
+  if (lstat(path, &st) == 0) return true;
+  return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
+}
+
+std::FILE* open_output(const char* path, std::FILE* input) {
+  struct stat in;
+  if (input != nullptr && fstat(fileno(input), &in) != 0) return nullptr;
+  bool created = false;
+  int fd = open_or_create(path, created);
+  if (fd < 0) return nullptr;
+  // Checked on the open descriptor, not the name, so nothing can be swapped
+  // in between; only then is the file emptied.
+  struct stat out;
+  std::FILE* file = nullptr;
+  if (fstat(fd, &out) == 0 && S_ISREG(out.st_mode) &&
+      !(input != nullptr && out.st_dev == in.st_dev && out.st_ino == in.st_ino) &&
+      ftruncate(fd, 0) == 0 && clear_nonblocking(fd)) {
+    file = fdopen(fd, "wb");
+  }
+  if (file == nullptr) {
+    close(fd);
+    if (created) unlink(path);
+  }
+  return file;
+}
+
+}  // namespace platform
