@@ -31,17 +31,29 @@
 #include <cstring>
 #include <new>
 
+#include "adif/words.h"
+
 namespace {
-// How the name scan treats each byte: 0 part of the name, 1 ends it (':',
-// '>', or the NUL that ends the text), 2 a lower-case letter to fold.
-struct NameBytes {
-  unsigned char kind[256];
-  constexpr NameBytes() : kind() {
-    kind[0] = kind[static_cast<unsigned char>(':')] = kind[static_cast<unsigned char>('>')] = 1;
-    for (int c = 'a'; c <= 'z'; ++c) kind[c] = 2;
+// Upper-cases (a-z only) the tag name that starts at `p`, in place, up to the
+// first ':' or '>' or the NUL that ends the working text, and returns where
+// it stopped. Names are read a word at a time: they are the bytes the reader
+// looks at most.
+char* scan_name(char* p) {
+  for (;;) {
+    const uint64_t word = words::load(p);
+    const uint64_t stops = words::zero_bytes(word) | words::bytes_equal(word, ':') |
+                           words::bytes_equal(word, '>');
+    uint64_t lower = words::lower_case_bytes(word);
+    if (stops != 0) {
+      const unsigned at = words::first_marked(stops);
+      lower &= words::first_bytes(at);
+      words::store(p, word - (lower >> 2));
+      return p + at;
+    }
+    words::store(p, word - (lower >> 2));
+    p += 8;
   }
-};
-constexpr NameBytes kNameBytes;
+}
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -50,6 +62,20 @@ bool is_blank(char c) {
 // Like atoi, but a number too large for 32 bits saturates instead of being
 // undefined, so a corrupt length just runs to the end of the input.
 int32_t parse_length(const char* p, char** stop) {
+  // Nearly every length is a few digits right after the colon.
+  auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+  if (digit < 10) {
+    uint32_t value = 0;
+    const char* q = p;
+    for (int n = 0; digit < 10 && n < 9; ++n) {
+      value = value * 10 + digit;
+      digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
+    }
+    if (digit >= 10) {
+      *stop = const_cast<char*>(q);
+      return static_cast<int32_t>(value);
+    }
+  }
   while (is_blank(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -65,6 +91,8 @@ int32_t parse_length(const char* p, char** stop) {
 
 bool line_is_whole(const char* line, std::size_t text_length, std::size_t count,
                    std::size_t size) {
+  // The usual line: no NUL, and the line end is its last byte.
+  if (text_length == count && (line[count - 1] == '\n' || line[count - 1] == '\r')) return true;
   if (std::memchr(line, '\n', text_length) != nullptr) return true;
   if (std::memchr(line, '\r', text_length) != nullptr) return true;
   // No line end: still whole if the input simply ended before the buffer
@@ -141,7 +169,10 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
   // record may only appear once a field is stored: until then the text lives
   // in a spare record that becomes the caller's with the first field.
   std::unique_ptr<QsoRecord> spare;
-  if (!record) spare = std::make_unique<QsoRecord>();
+  if (!record) {
+    spare = std::make_unique<QsoRecord>();
+    spare->exact_texts = true;  // every text below is an arena copy, every value cut at its length
+  }
   QsoRecord& home = record ? *record : *spare;
 
   char* text = home.storage.copy(source, text_length);
@@ -170,10 +201,7 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     }
 
     char* name = open + 1;
-    char* p = name;
-    for (unsigned char kind; (kind = kNameBytes.kind[static_cast<unsigned char>(*p)]) != 1; ++p) {
-      if (kind == 2) *p = static_cast<char>(*p - 'a' + 'A');
-    }
+    char* p = scan_name(name);
     if (*p == '\0') break;  // unfinished tag: nothing more on this line
     const auto name_length = static_cast<std::size_t>(p - name);
 

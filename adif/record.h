@@ -25,6 +25,11 @@ struct QsoRecord {
   AdifField* band = nullptr;
   AdifField* mode = nullptr;
   AdifField* fields = nullptr;  // root of the field tree
+  // Set by the reader for the records it makes, cleared by add_field: every
+  // value is exactly its declared length, and every name and value is
+  // followed by at least a word of readable bytes, so that the writer may
+  // copy a word at a time.
+  bool exact_texts = false;
   // Owns every field (a refused duplicate included) and every text they point
   // into; destroying the record releases all of it.
   TextArena storage;

@@ -14,14 +14,27 @@ class TextArena {
   TextArena& operator=(const TextArena&) = delete;
 
   // Returns `size` bytes aligned for any object, owned by the arena until it is destroyed.
-  void* allocate(std::size_t size);
-  // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned by the arena.
+  void* allocate(std::size_t size) {
+    size = (size + kAlign - 1) & ~(kAlign - 1);
+    if (size == 0 || size > left_) return allocate_slow(size);
+    char* result = next_;
+    next_ += size;
+    left_ -= size;
+    return result;
+  }
+  // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned
+  // by the arena. Eight more zero bytes follow the NUL, so the copy may be
+  // read a word at a time up to its end.
   char* copy(const char* text, std::size_t size);
   // Bytes the arena holds beyond its inline block.
   std::size_t allocated() const { return allocated_; }
 
  private:
+  static constexpr std::size_t kAlign = alignof(std::max_align_t);
   static constexpr std::size_t kInlineSize = 4096;
+
+  void* allocate_slow(std::size_t size);
+
   static constexpr std::size_t kBlockSize = 16384;
 
   alignas(std::max_align_t) char inline_[kInlineSize];

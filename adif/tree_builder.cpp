@@ -1,28 +1,16 @@
 #include "adif/tree_builder.h"
 
 #include <cstring>
-#include <new>
 
-AdifField* TreeBuilder::add(QsoRecord& record, char* name, std::size_t name_length, char* value,
-                            int32_t length, std::string& error_text) {
-  void* memory = record.storage.allocate(sizeof(AdifField));
-  AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
-  if (record.fields == nullptr && waiting_count_ < kMaxFields) {
-    waiting_[waiting_count_++] = {field, static_cast<uint32_t>(name_length)};
-    return field;
-  }
+#include "adif/words.h"
+
+void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& error_text) {
+  // A record continued over several calls, or one with very many fields:
+  // the tree is there, or gets built from what waits, and takes the rest one by one.
   if (record.fields == nullptr) finish(record, error_text);
   record.fields = insert_field(record.fields, field, error_text);
-  const int slot = shortcut_slot(name);
+  const int slot = shortcut_slot(field->name);
   if (slot >= 0) shortcut(record, slot) = field;
-  return field;
-}
-
-bool TreeBuilder::same_name(std::size_t position) const {
-  const uint32_t begin = position == 0 ? 0 : name_ends_[position - 1];
-  const Waiting& field = waiting_[position];
-  return name_ends_[position] - begin == field.name_length &&
-         std::memcmp(names_.data() + begin, field.field->name, field.name_length) == 0;
 }
 
 // Compares the names of two waiting fields as strcmp would: names hold no
@@ -45,7 +33,13 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   // How many names repeat the previous record's, in the same places.
   std::size_t same = 0;
   const std::size_t comparable = count < known_ ? count : known_;
-  while (same < comparable && same_name(same)) ++same;
+  for (uint32_t begin = 0; same < comparable; ++same) {
+    const Waiting& field = waiting_[same];
+    if (name_ends_[same] - begin != field.name_length ||
+        !words::same_bytes(names_.data() + begin, field.field->name, field.name_length))
+      break;
+    begin = name_ends_[same];
+  }
 
   // Those names keep their order and their refusals; the others are placed
   // by binary search among the fields kept so far.
@@ -88,15 +82,17 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   for (std::size_t i = 0; i < count; ++i)
     if (slots_[i] >= 0) shortcut(record, slots_[i]) = waiting_[i].field;
 
+  AdifField* sorted[kMaxFields + 1];
+  for (std::size_t r = 0; r < kept; ++r) sorted[r] = waiting_[order[r]].field;
+  sorted[kept] = nullptr;
   const Shape& shape = shape_of(kept);
   for (std::size_t r = 0; r < kept; ++r) {
     const ShapeNode& node = shape.nodes[r];
-    AdifField* field = waiting_[order[r]].field;
-    field->left = node.left < 0 ? nullptr : waiting_[order[node.left]].field;
-    field->right = node.right < 0 ? nullptr : waiting_[order[node.right]].field;
-    field->level = node.level;
+    sorted[r]->left = sorted[node.left];
+    sorted[r]->right = sorted[node.right];
+    sorted[r]->level = node.level;
   }
-  record.fields = waiting_[order[shape.root]].field;
+  record.fields = sorted[shape.root];
 
   // Remember this record where it went past the previous one; the names it
   // shares with it are already there.
@@ -106,6 +102,7 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
       names_.append(waiting_[i].field->name, waiting_[i].name_length);
       name_ends_[i] = static_cast<uint32_t>(names_.size());
     }
+    names_.append(8, '\0');  // so the last name, too, can be read a word at a time
     known_ = count;
     std::memcpy(order_, order, kept);
     kept_ = kept;
@@ -115,7 +112,7 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
 const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {
   if (shapes_.size() <= count) shapes_.resize(count + 1);
   Shape& shape = shapes_[count];
-  if (shape.root >= 0 || count == 0) return shape;
+  if (shape.root >= 0) return shape;
   // Inserting names in ascending order gives a valid AA tree of that many
   // fields; ranks stand in for the names.
   std::vector<AdifField> fields(count);
@@ -131,7 +128,7 @@ const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {
     root = insert_field(root, &fields[r], unused);
   }
   auto rank = [&](const AdifField* field) {
-    return field == nullptr ? -1 : static_cast<int32_t>(field - fields.data());
+    return static_cast<int32_t>(field == nullptr ? count : field - fields.data());
   };
   shape.nodes.resize(count);
   for (std::size_t r = 0; r < count; ++r)

@@ -12,6 +12,7 @@
 // and reported), with the same key-field shortcuts.
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,16 @@ class TreeBuilder {
   // yet the field waits for finish(); otherwise it is inserted at once, as
   // add_field does. Returns the field.
   AdifField* add(QsoRecord& record, char* name, std::size_t name_length, char* value,
-                 int32_t length, std::string& error_text);
+                 int32_t length, std::string& error_text) {
+    void* memory = record.storage.allocate(sizeof(AdifField));
+    AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
+    if (record.fields == nullptr && waiting_count_ < kMaxFields) {
+      waiting_[waiting_count_++] = {field, static_cast<uint32_t>(name_length)};
+    } else {
+      insert_now(record, field, error_text);
+    }
+    return field;
+  }
 
   // Links the waiting fields into `record`'s tree, sets the shortcuts and, for
   // a refused duplicate, the error text.
@@ -38,7 +48,7 @@ class TreeBuilder {
     AdifField* field;
     uint32_t name_length;
   };
-  struct ShapeNode {  // by rank in name order; -1 for no child
+  struct ShapeNode {  // by rank in name order; the field count for no child
     int32_t left, right, level;
   };
   struct Shape {
@@ -46,7 +56,7 @@ class TreeBuilder {
     int32_t root = -1;
   };
 
-  bool same_name(std::size_t position) const;
+  void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
   bool sorts_before(std::size_t a, std::size_t b, int* order) const;
   const Shape& shape_of(std::size_t count);
 

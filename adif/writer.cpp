@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "adif/words.h"
+
 namespace {
 
 // Decimal digits of a byte count, without sign or leading zeros.
@@ -19,6 +21,50 @@ std::size_t format_count(std::size_t value, char* out) {
 char* put(char* out, const char* bytes, std::size_t count) {
   std::memcpy(out, bytes, count);
   return out + count;
+}
+
+bool is_application_field(const char* name) {
+  return name[0] == 'A' && name[1] == 'P' && name[2] == 'P' && name[3] == '_';
+}
+
+// strlen for a text followed by a readable word.
+std::size_t padded_length(const char* text) {
+  for (std::size_t n = 0;; n += 8) {
+    const uint64_t zeros = words::zero_bytes(words::load(text + n));
+    if (zeros != 0) return n + words::first_marked(zeros);
+  }
+}
+
+// Copies `count` bytes a word at a time: reads and writes up to 7 bytes more.
+char* copy_words(char* out, const char* from, std::size_t count) {
+  for (std::size_t i = 0; i < count; i += 8) words::store(out + i, words::load(from + i));
+  return out + count;
+}
+
+void write_exact_field(OutputStream& stream, const AdifField& field) {
+  const std::size_t name_length = padded_length(field.name);
+  const auto value_length = static_cast<std::size_t>(field.length);
+  // Room for the tag's other bytes, the count and the word copies' overrun.
+  char* out = stream.reserve(name_length + value_length + 40);
+  if (out == nullptr) {
+    write_field(stream, field);
+    return;
+  }
+  *out++ = '<';
+  out = copy_words(out, field.name, name_length);
+  *out++ = ':';
+  if (value_length < 10) {
+    *out++ = static_cast<char>('0' + value_length);
+  } else if (value_length < 100) {
+    *out++ = static_cast<char>('0' + value_length / 10);
+    *out++ = static_cast<char>('0' + value_length % 10);
+  } else {
+    out += format_count(value_length, out);
+  }
+  *out++ = '>';
+  out = copy_words(out, field.value, value_length);
+  *out++ = ' ';
+  stream.commit(out);
 }
 
 }  // namespace
@@ -57,8 +103,23 @@ void write_fields(OutputStream& stream, const AdifField* root) {
   // In-order walk; the tree is balanced, so the recursion stays shallow.
   if (root == nullptr) return;
   write_fields(stream, root->left);
-  const char* n = root->name;
-  bool application_field = n[0] == 'A' && n[1] == 'P' && n[2] == 'P' && n[3] == '_';
-  if (!application_field) write_field(stream, *root);
+  if (!is_application_field(root->name)) write_field(stream, *root);
   write_fields(stream, root->right);
+}
+
+void write_record_fields(OutputStream& stream, const QsoRecord& record) {
+  if (!record.exact_texts) {
+    write_fields(stream, record.fields);
+    return;
+  }
+  // In order without recursion; an AA tree is at most 2 log2(n + 1) high.
+  const AdifField* stack[128];
+  int depth = 0;
+  const AdifField* node = record.fields;
+  while (node != nullptr || depth > 0) {
+    for (; node != nullptr; node = node->left) stack[depth++] = node;
+    node = stack[--depth];
+    if (!is_application_field(node->name)) write_exact_field(stream, *node);
+    node = node->right;
+  }
 }

@@ -15,3 +15,7 @@ void write_fields(OutputStream& stream, const AdifField* root);
 
 // Writes one field as "<NAME:LEN>VALUE " with LEN the byte length of the value.
 void write_field(OutputStream& stream, const AdifField& field);
+
+// Writes the fields of `record` as write_fields does, a word at a time where
+// the reader vouches for its texts (QsoRecord::exact_texts).
+void write_record_fields(OutputStream& stream, const QsoRecord& record);

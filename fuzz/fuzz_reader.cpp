@@ -49,8 +49,10 @@ int check_tree(const AdifField* root, const AdifField* t) {
   for (const char* p = t->name; *p != '\0'; ++p)
     if (*p >= 'a' && *p <= 'z') fail("name not upper-cased", t->name);
   if (t->length < 0) fail("field stored with a negative length", t->name);
-  if (std::strlen(t->value) > static_cast<std::size_t>(t->length))
-    fail("value longer than its declared length", t->name);
+  // The reader cuts every value at its length and no working text holds a
+  // NUL of its own, so a stored value is exactly its declared length.
+  if (std::strlen(t->value) != static_cast<std::size_t>(t->length))
+    fail("value not exactly its declared length", t->name);
   if (find_field(root, t->name) != t) fail("field not found by its own name", t->name);
 
   if (t->left == nullptr && t->right == nullptr && t->level != 0) fail("leaf above level 0", t->name);
@@ -97,11 +99,17 @@ void check_written(const QsoRecord& record) {
   // Written back, the record takes exactly the bytes of its non-"APP_"
   // fields, each as "<NAME:LEN>VALUE ".
   std::string out;
+  std::string fast;
   {
     OutputStream stream(out);
     write_fields(stream, record.fields);
     if (!stream.close()) fail("string stream reported a failure", "");
+    OutputStream word_stream(fast);
+    write_record_fields(word_stream, record);
+    if (!word_stream.close()) fail("string stream reported a failure", "");
   }
+  if (!record.exact_texts) fail("a record the reader made is not marked as such", "");
+  if (fast != out) fail("word-at-a-time writing differs", "");
   if (out.size() != written_size(record.fields)) fail("written record has the wrong size", "");
   if (!out.empty() && out[0] != '<') fail("written record does not start with a tag", "");
 }

@@ -44,7 +44,7 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
 
   OutputStream& out = *entry->stream;
   if (entry->qso_count == 0) out.write(ADIF_HEADER_LINE, 7);
-  write_fields(out, record->fields);
+  write_record_fields(out, *record);
   out.write(ADIF_END_OF_RECORD_LINE, 7);
   entry->qso_count += 1;
   return true;

@@ -1,0 +1,67 @@
+#pragma once
+// Byte tests eight bytes at a time, for the reader's busiest loops. A text
+// read this way must stay readable for a whole word past where a test stops,
+// as the arena's copies are (TextArena::copy).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "words.h numbers the bytes of a word from its low end"
+#endif
+
+namespace words {
+
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHigh = 0x8080808080808080ULL;
+
+inline uint64_t load(const char* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+inline void store(char* p, uint64_t word) { std::memcpy(p, &word, sizeof word); }
+
+// The high bit of every byte of `word` that is zero. Exact for the first such
+// byte; bytes after it may be marked too, so only the first mark counts.
+inline uint64_t zero_bytes(uint64_t word) { return (word - kOnes) & ~word & kHigh; }
+
+// The high bit of every byte that equals `c`, with the same caveat.
+inline uint64_t bytes_equal(uint64_t word, unsigned char c) { return zero_bytes(word ^ (kOnes * c)); }
+
+// The high bit of every byte from 'a' to 'z'. Exact for every byte.
+inline uint64_t lower_case_bytes(uint64_t word) {
+  const uint64_t low7 = word & ~kHigh;
+  const uint64_t from_a = low7 + kOnes * (0x80 - 'a');
+  const uint64_t past_z = low7 + kOnes * (0x80 - 'z' - 1);
+  return from_a & ~past_z & ~word & kHigh;
+}
+
+// Where the first marked byte stands (0 to 7); `marks` must not be 0.
+inline unsigned first_marked(uint64_t marks) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctzll(marks)) / 8;
+#else
+  unsigned at = 0;
+  while ((marks & 0x80) == 0) {
+    marks >>= 8;
+    ++at;
+  }
+  return at;
+#endif
+}
+
+// The bytes before byte `count` (0 to 7) of a word.
+inline uint64_t first_bytes(unsigned count) {
+  return count == 0 ? 0 : ~uint64_t{0} >> (64 - 8 * count);
+}
+
+// Whether the `size` bytes at `a` and `b` are equal.
+inline bool same_bytes(const char* a, const char* b, std::size_t size) {
+  for (; size >= 8; size -= 8, a += 8, b += 8)
+    if (load(a) != load(b)) return false;
+  return ((load(a) ^ load(b)) & first_bytes(static_cast<unsigned>(size))) == 0;
+}
+
+}  // namespace words
