@@ -1,11 +1,11 @@
 #include "adif/output_stream.h"
 
-OutputStream::OutputStream(std::FILE* file)
-    : file_(file), buffer_(std::make_unique<char[]>(kBufferSize)) {
+OutputStream::OutputStream(std::FILE* file, std::size_t buffer_size)
+    : file_(file), buffer_(std::make_unique<char[]>(buffer_size)) {
   // This stream does its own buffering; the runtime's would only copy again.
   if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
   pos_ = buffer_.get();
-  end_ = pos_ + kBufferSize;
+  end_ = pos_ + buffer_size;
 }
 
 OutputStream::OutputStream(std::string& sink)

@@ -9,8 +9,9 @@
 
 class OutputStream {
  public:
-  // Takes ownership of `file`, opened for writing in binary mode.
-  explicit OutputStream(std::FILE* file);
+  // Takes ownership of `file`, opened for writing in binary mode, and buffers
+  // up to `buffer_size` bytes before each write to it.
+  explicit OutputStream(std::FILE* file, std::size_t buffer_size = kBufferSize);
   // Appends everything written to `sink`, which must outlive the stream.
   explicit OutputStream(std::string& sink);
   ~OutputStream();
@@ -32,7 +33,7 @@ class OutputStream {
   // what was written there.
   char* reserve(std::size_t count) {
     if (count > static_cast<std::size_t>(end_ - pos_)) {
-      if (count > kBufferSize) return nullptr;
+      if (count > static_cast<std::size_t>(end_ - buffer_.get())) return nullptr;
       flush();
     }
     return pos_;
@@ -44,8 +45,9 @@ class OutputStream {
   bool close();
   bool ok() const { return ok_; }
 
- private:
   static constexpr std::size_t kBufferSize = 32768;
+
+ private:
   void write_slow(const char* bytes, std::size_t count);
   void flush();
 

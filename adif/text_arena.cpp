@@ -20,8 +20,8 @@ void* TextArena::allocate_slow(std::size_t size) {
 }
 
 char* TextArena::copy(const char* text, std::size_t size) {
-  char* result = static_cast<char*>(allocate(size + 9));
+  char* result = static_cast<char*>(allocate(size + 17));
   if (size != 0) std::memcpy(result, text, size);
-  std::memset(result + size, 0, 9);
+  std::memset(result + size, 0, 17);
   return result;
 }

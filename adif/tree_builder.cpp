@@ -13,18 +13,6 @@ void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& e
   if (slot >= 0) shortcut(record, slot) = field;
 }
 
-// Compares the names of two waiting fields as strcmp would: names hold no
-// NUL byte, so the shorter of two names that agree sorts first.
-bool TreeBuilder::sorts_before(std::size_t a, std::size_t b, int* order) const {
-  const Waiting& x = waiting_[a];
-  const Waiting& y = waiting_[b];
-  const uint32_t shorter = x.name_length < y.name_length ? x.name_length : y.name_length;
-  int result = std::memcmp(x.field->name, y.field->name, shorter);
-  if (result == 0) result = static_cast<int>(x.name_length) - static_cast<int>(y.name_length);
-  *order = result;
-  return result < 0;
-}
-
 void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   const std::size_t count = waiting_count_;
   if (count == 0) return;
@@ -45,26 +33,34 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   // by binary search among the fields kept so far.
   uint8_t order[kMaxFields];
   std::size_t kept = 0;
+  std::size_t last_refused = count;
+  for (std::size_t i = 0; i < same; ++i)
+    if (refused_[i]) last_refused = i;
   for (std::size_t r = 0; r < kept_; ++r)
     if (order_[r] < same) order[kept++] = order_[r];
   for (std::size_t i = same; i < count; ++i) {
     std::size_t low = 0;
     std::size_t high = kept;
     bool duplicate = false;
+    const Waiting& field = waiting_[i];
     while (low < high) {
       const std::size_t middle = (low + high) / 2;
-      int result;
-      if (sorts_before(order[middle], i, &result)) {
+      const Waiting& other = waiting_[order[middle]];
+      const int result = words::compare_texts(
+          field.field->name, other.field->name,
+          field.name_length < other.name_length ? field.name_length : other.name_length);
+      if (result > 0) {
         low = middle + 1;
-      } else if (result == 0) {
+      } else if (result < 0) {
+        high = middle;
+      } else {
         duplicate = true;
         break;
-      } else {
-        high = middle;
       }
     }
     refused_[i] = duplicate;
-    slots_[i] = static_cast<int8_t>(shortcut_slot(waiting_[i].field->name));
+    if (duplicate) last_refused = i;
+    slots_[i] = static_cast<int8_t>(shortcut_slot(field.field->name));
     if (duplicate) continue;
     std::memmove(order + low + 1, order + low, kept - low);
     order[low] = static_cast<uint8_t>(i);
@@ -73,12 +69,7 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
 
   // The latest refusal is the one the error text tells of, and each shortcut
   // follows the latest field of its name, refused or not.
-  for (std::size_t i = count; i-- > 0;) {
-    if (refused_[i]) {
-      set_duplicate_message(*waiting_[i].field, error_text);
-      break;
-    }
-  }
+  if (last_refused < count) set_duplicate_message(*waiting_[last_refused].field, error_text);
   for (std::size_t i = 0; i < count; ++i)
     if (slots_[i] >= 0) shortcut(record, slots_[i]) = waiting_[i].field;
 

@@ -57,7 +57,6 @@ class TreeBuilder {
   };
 
   void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
-  bool sorts_before(std::size_t a, std::size_t b, int* order) const;
   const Shape& shape_of(std::size_t count);
 
   Waiting waiting_[kMaxFields];

@@ -52,9 +52,39 @@ inline unsigned first_marked(uint64_t marks) {
 #endif
 }
 
+// Where the first byte that is not zero stands; `word` must not be 0.
+inline unsigned first_nonzero_byte(uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctzll(word)) / 8;
+#else
+  unsigned at = 0;
+  while ((word & 0xFF) == 0) {
+    word >>= 8;
+    ++at;
+  }
+  return at;
+#endif
+}
+
 // The bytes before byte `count` (0 to 7) of a word.
 inline uint64_t first_bytes(unsigned count) {
   return count == 0 ? 0 : ~uint64_t{0} >> (64 - 8 * count);
+}
+
+// strcmp for two NUL-terminated texts that stay readable a word past their
+// ends; `shorter` is the length of the shorter one. Only the sign counts.
+inline int compare_texts(const char* a, const char* b, std::size_t shorter) {
+  for (std::size_t i = 0;; i += 8) {
+    const uint64_t diff = load(a + i) ^ load(b + i);
+    if (diff != 0) {
+      const std::size_t at = i + first_nonzero_byte(diff);
+      // Past the shorter text's NUL the two agreed up to both their ends.
+      if (at > shorter) return 0;
+      return static_cast<int>(static_cast<unsigned char>(a[at])) -
+             static_cast<int>(static_cast<unsigned char>(b[at]));
+    }
+    if (i + 8 > shorter) return 0;
+  }
 }
 
 // Whether the `size` bytes at `a` and `b` are equal.

@@ -2,6 +2,7 @@
 // after a VHF contest weekend driven through a handful of grid squares.
 //
 //   make_rover_log OUTPUT [SIZE_MB]     (SIZE_MB defaults to 120; 1 MB = 10^6 bytes)
+//   make_rover_log OUTPUT --qths N QSOS
 //
 // A header with ADIF_VER and PROGRAMID, then records of 20 to 30 fields, one
 // record per CR LF line, every line under 1000 bytes. The rover stays in one
@@ -9,6 +10,10 @@
 // QTH in APP_N1MM_ROVERQTH; a few carry APP_WRITELOG_MYCTY instead and a few
 // neither. Tags are occasionally in lower or mixed case and some carry a type
 // indicator, as real exports do. The same arguments always give the same bytes.
+//
+// With --qths the log is one of a rover that never stays: N distinct QTHs
+// (six-character locators), one QSO from each in turn, then QSOS more from
+// QTHs picked at random among them, so every QTH needs a file of its own.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -218,16 +223,28 @@ bool write(std::FILE* file, const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
+// The i-th of the many-QTH log's locators: FN, two digits, two letters.
+std::string many_qth(unsigned i) {
+  char text[8];
+  std::snprintf(text, sizeof text, "FN%02u%c%c", i % 100, 'a' + i / 100 / 24 % 24, 'a' + i / 100 % 24);
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT [SIZE_MB]\n", argv[0]);
+  const bool many = argc == 5 && std::strcmp(argv[2], "--qths") == 0;
+  if (argc < 2 || (argc > 3 && !many)) {
+    std::fprintf(stderr, "usage: %s OUTPUT [SIZE_MB]\n       %s OUTPUT --qths N QSOS\n", argv[0],
+                 argv[0]);
     return 2;
   }
   const double megabytes = argc == 3 ? std::atof(argv[2]) : 120.0;
-  if (!(megabytes > 0)) {
-    std::fprintf(stderr, "%s: SIZE_MB must be a positive number\n", argv[0]);
+  const long qth_count = many ? std::atol(argv[3]) : 0;
+  const long extra_qsos = many ? std::atol(argv[4]) : 0;
+  if (!(megabytes > 0) || (many && (qth_count < 1 || qth_count > 57600 || extra_qsos < 0))) {
+    std::fprintf(stderr, "%s: SIZE_MB must be a positive number, N 1 to 57600, QSOS 0 or more\n",
+                 argv[0]);
     return 2;
   }
   const uint64_t target = static_cast<uint64_t>(megabytes * 1e6);
@@ -249,7 +266,19 @@ int main(int argc, char** argv) {
   unsigned serial = 0;
   uint64_t records = 0;
   std::size_t longest = 0;
-  while (ok && written < target) {
+  if (many) {
+    const long total = qth_count + extra_qsos;
+    for (long i = 0; i < total && ok; ++i) {
+      const unsigned which = i < qth_count ? static_cast<unsigned>(i)
+                                           : random.below(static_cast<unsigned>(qth_count));
+      std::string line = make_record(random, clock, many_qth(which).c_str(), ++serial);
+      longest = line.size() > longest ? line.size() : longest;
+      ok = write(file.get(), line);
+      written += line.size();
+      ++records;
+    }
+  }
+  while (ok && !many && written < target) {
     // A stop at one grid: a run of contacts, then the rover drives on.
     const char* qth = random.pick(kQths);
     unsigned run = 50 + random.below(450);

@@ -1,5 +1,7 @@
 #include "process_start.h"
 
+#include "platform/output_files.h"
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
@@ -9,6 +11,7 @@
 #endif
 
 bool prepare_process() {
+  platform::allow_many_open_files();
 #ifdef _WIN32
   // The C runtime keeps descriptors 0 to 2 for the standard streams whether
   // or not they have a handle, and Windows has no file-size signal.

@@ -22,4 +22,11 @@ bool output_exists(const char* path);
 // stream is open. `input` may be null when the input is not a file.
 std::FILE* open_output(const char* path, std::FILE* input);
 
+// Lets the process keep as many output files open as the system allows: a
+// log of thousands of QTHs writes thousands of files at once. POSIX raises
+// the soft limit on open descriptors to the hard one; Windows raises the C
+// runtime's limit on open streams. Opens past the limit still fail, and are
+// reported as any failed open is.
+void allow_many_open_files();
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/output_files.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +68,13 @@ std::FILE* open_output(const char* path, std::FILE* input) {
     if (created) unlink(path);
   }
   return file;
+}
+
+void allow_many_open_files() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);  // on failure the old limit simply stays
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <stdio.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -51,6 +52,11 @@ std::FILE* open_output(const char* path, std::FILE* input) {
   if (fd != -1 && file == nullptr) _close(fd);
   if (file == nullptr && created) DeleteFileA(path);
   return file;
+}
+
+void allow_many_open_files() {
+  // The newer runtime takes up to 8192 streams, the older msvcrt.dll 2048.
+  if (_setmaxstdio(8192) == -1) _setmaxstdio(2048);
 }
 
 }  // namespace platform

@@ -9,6 +9,12 @@ namespace {
 
 constexpr std::size_t kMessageSize = 128;
 
+// A rover log names a handful of QTHs, whose files get a buffer big enough to
+// write in few large pieces. A log of thousands of QTHs must not cost that
+// much memory per file: past the first ones, each file gets a small buffer.
+constexpr std::size_t kRoomyFiles = 32;
+constexpr std::size_t kSmallBuffer = 4096;
+
 std::unique_ptr<QthFile> skew(std::unique_ptr<QthFile> t) {
   if (t->left && t->left->level == t->level) {
     std::unique_ptr<QthFile> l = std::move(t->left);
@@ -96,7 +102,8 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
 
   std::FILE* file = host.open_output(entry->path.c_str());
   if (file == nullptr) return report_open_failure(std::move(entry), host);
-  entry->stream = std::make_unique<OutputStream>(file);
+  entry->stream = std::make_unique<OutputStream>(
+      file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
   open_paths.add(entry->path);
   return entry;
 }

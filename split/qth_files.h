@@ -28,6 +28,7 @@ class OpenPaths {
  public:
   bool contains(const std::string& path) const;
   void add(const std::string& path);
+  std::size_t size() const { return keys_.size(); }
 
  private:
   static std::string key(const std::string& path);
