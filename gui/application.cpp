@@ -22,7 +22,8 @@ bool Application::create_window() {
   if (RegisterClassA(&window_class) == 0) return false;
 
   main_window = CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, 0,
-                                layout_width, layout_height, nullptr, nullptr, instance, nullptr);
+                                state.layout_width, state.layout_height, nullptr, nullptr, instance,
+                                &state);
   if (main_window == nullptr) return false;
   ShowWindow(main_window, SW_SHOW);
   UpdateWindow(main_window);

@@ -16,6 +16,7 @@
 #include "gui/commands.h"
 #include "gui/main_window.h"
 #include "gui/modal_calls.h"
+#include "gui/window_state.h"
 
 struct BoxCall {
   HWND owner;
@@ -53,9 +54,6 @@ inline LRESULT CALLBACK record_creation(int code, WPARAM wParam, LPARAM lParam) 
 class Window : public ::testing::Test {
  protected:
   void SetUp() override {
-    layout_width = 500;
-    layout_height = 400;
-    input_path[0] = '\0';
     UnregisterClassA("VARNEL", GetModuleHandleA(nullptr));
     ModalCalls fake;
     fake.message_box = [this](HWND owner, const char* text, const char* caption, UINT style) {
@@ -79,6 +77,8 @@ class Window : public ::testing::Test {
     ASSERT_TRUE(app.create_window());
     UnhookWindowsHookEx(hook);
     main = app.main_window;
+    input_list = app.state.input_list;
+    status_list = app.state.status_list;
     dir = std::filesystem::temp_directory_path() /
           ("varnel-gui-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(dir);
@@ -144,6 +144,8 @@ class Window : public ::testing::Test {
   };
   Application app{GetModuleHandleA(nullptr)};
   HWND main = nullptr;
+  HWND input_list = nullptr, status_list = nullptr;  // as the window stored them
+  const char* input_path = app.state.input_path;
   std::filesystem::path dir;
   std::vector<BoxCall> boxes;
   std::function<int()> on_box;  // answers message boxes; IDOK when unset
