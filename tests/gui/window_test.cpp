@@ -1,4 +1,8 @@
 // The real main window under Wine, driven by real messages.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <regex>
 
 #include "gui/resource.h"
@@ -74,6 +78,10 @@ TEST_F(Window, MakesClassWindowAndSevenControlsAsAskedInTabOrder) {
   EXPECT_EQ(SendMessageA(status_list, WM_GETFONT, 0, 0),
             reinterpret_cast<LRESULT>(GetStockObject(SYSTEM_FIXED_FONT)));
   EXPECT_EQ(SendMessageA(input_list, WM_GETFONT, 0, 0), 0);
+  // The manifest gives the controls of common controls 6, which alone know BCM_GETIDEALSIZE.
+  SIZE ideal{};
+  EXPECT_TRUE(SendMessageA(GetDlgItem(main, ID_INPUT), BCM_GETIDEALSIZE, 0,
+                           reinterpret_cast<LPARAM>(&ideal)));
   // Tab only ever reaches Input, the one tab stop.
   HWND input = GetDlgItem(main, ID_INPUT);
   EXPECT_EQ(GetNextDlgTabItem(main, nullptr, FALSE), input);
