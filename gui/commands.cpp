@@ -1,15 +1,12 @@
 #include "gui/commands.h"
 
-#include <commdlg.h>
-
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include "gui/input_file.h"
 #include "gui/modal_calls.h"
 #include "gui/resource.h"
 #include "gui/win32_host.h"
-#include "split/paths.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
@@ -115,31 +112,6 @@ bool handle_command(WindowState& state, HWND window, WPARAM wParam) {
   }
 }
 
-void choose_input_file(WindowState& state) {
-  // The dialog works on a copy: on a cancel or a failure (a too long path
-  // makes it write the needed size into the buffer) the earlier choice stays.
-  char chosen[sizeof state.input_path] = {};
-  snprintf(chosen, sizeof chosen, "%s", state.input_path);
-  OPENFILENAMEA record{};
-  record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
-  record.lpstrFilter = "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
-  record.lpstrFile = chosen;
-  record.nMaxFile = sizeof chosen;
-  record.lpstrTitle = "Input ADIF File";
-  record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  record.lpstrDefExt = "adi";
-  if (!modal_calls().get_open_file_name(&record)) return;
-  snprintf(state.input_path, sizeof state.input_path, "%s", chosen);
-  SendMessageA(state.input_list, LB_RESETCONTENT, 0, 0);
-  add_line(state.input_list, file_name_part(state.input_path));
-}
-
-int open_input(std::FILE** stream, const char* path, const char* mode) {
-  errno = 0;
-  *stream = std::fopen(path, mode);
-  return errno;
-}
-
 int show_status_list(const WindowState& state, const StatusMessage* head) {
   int added = 0;
   for (const std::string* text : oldest_first(head)) {
@@ -150,14 +122,6 @@ int show_status_list(const WindowState& state, const StatusMessage* head) {
     ++added;
   }
   return added;
-}
-
-void show_error_box(int error, const char* path, const char* action) {
-  char reason[128] = {};
-  char text[128] = {};
-  snprintf(reason, sizeof reason, "%s", std::strerror(error));
-  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
-  modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
 }
 
 void help_target(const char* address, const char* module_path, char* out, std::size_t size) {

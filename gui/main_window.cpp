@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include "gui/commands.h"
+#include "gui/input_file.h"
 #include "gui/resource.h"
 
 namespace {
@@ -79,6 +80,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_CREATE:
       create_controls(window, *state);
+      DragAcceptFiles(window, TRUE);
       break;
     case WM_SIZE:
       // A minimised window reports a 0 x 0 client area; laying out for that
@@ -98,6 +100,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_COMMAND:
       if (handle_command(*state, window, wParam)) return 1;
+      break;
+    case WM_DROPFILES:
+      take_dropped_file(*state, reinterpret_cast<HDROP>(wParam));
       break;
     default:
       break;
