@@ -374,6 +374,7 @@ TEST(Win32Host, MapsAnswersAndStylesAndOnlyNotFoundIsAbsent) {
 }
 
 TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
+  EXPECT_TRUE(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);  // Explorer drops only then
   const std::string earlier = write_file("earlier.adi", record("FN31"));
   write_file("earlier_FN31.adi", "old");  // so that the split stops at a question
   const std::string first = (dir / "first log.adi").string(), second = (dir / "second.adi").string();
