@@ -26,13 +26,22 @@ if [ -z "$wine" ]; then
   exit 127
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A set-up that was cut short (a test killed meanwhile) leaves a prefix with
+# system.reg in which no program starts ("could not load kernel32.dll"), so
+# only a finished set-up is marked ready; any other prefix is made anew.
+ready=$WINEPREFIX/.varnel-ready
+# shellcheck disable=SC2016
+set_up='[ -f "$0" ] && exit 0
+rm -rf "$WINEPREFIX"
+"$1" wineboot.exe --init >/dev/null 2>&1 && "$2" -w && touch "$0"'
+if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
+  wineserver=$(dirname "$wine")/wineserver
+  [ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo true)
   if command -v flock >/dev/null 2>&1; then
-    flock "$WINEPREFIX.lock" sh -c \
-      '[ -f "$WINEPREFIX/system.reg" ] || "$1" wineboot.exe --init >/dev/null 2>&1' sh "$wine"
+    flock "$WINEPREFIX.lock" sh -c "$set_up" "$ready" "$wine" "$wineserver"
   else
-    "$wine" wineboot.exe --init >/dev/null 2>&1
+    sh -c "$set_up" "$ready" "$wine" "$wineserver"
   fi
 fi
 

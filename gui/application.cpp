@@ -1,5 +1,6 @@
 #include "gui/application.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "gui/main_window.h"
@@ -7,6 +8,11 @@
 Application::Application(HINSTANCE instance_handle) : instance(instance_handle) {}
 
 bool Application::create_window() {
+  // Loads the common controls the manifest asks for (version 6), so that the
+  // buttons and lists are drawn in the system's current style.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
   WNDCLASSA window_class{};
   window_class.style = 0;  // no redraw-on-resize: only the status list moves
   window_class.lpfnWndProc = main_window_proc;
@@ -22,7 +28,8 @@ bool Application::create_window() {
   if (RegisterClassA(&window_class) == 0) return false;
 
   main_window = CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, 0,
-                                layout_width, layout_height, nullptr, nullptr, instance, nullptr);
+                                state.layout_width, state.layout_height, nullptr, nullptr, instance,
+                                &state);
   if (main_window == nullptr) return false;
   ShowWindow(main_window, SW_SHOW);
   UpdateWindow(main_window);

@@ -2,6 +2,8 @@
 // The program object: the instance, the main window and the message loop.
 #include <windows.h>
 
+#include "gui/window_state.h"
+
 class Application {
  public:
   // Stores the instance; no window yet. The object owns nothing to release.
@@ -22,4 +24,8 @@ class Application {
   HWND main_window = nullptr;
   MSG message{};
   const char* title = "VARNEL";  // the class name and the window title
+  // The main window's state, handed to it as creation data; it lives as long
+  // as the program, so a split still running when the window goes away keeps
+  // its flags.
+  WindowState state;
 };

@@ -1,24 +1,16 @@
 #include "gui/commands.h"
 
-#include <commdlg.h>
-
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
-#include "gui/main_window.h"
+#include "gui/input_file.h"
 #include "gui/modal_calls.h"
 #include "gui/resource.h"
 #include "gui/win32_host.h"
-#include "split/paths.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
-
-char input_path[260];
-bool split_running = false;
-bool quit_pending = false;
 
 namespace {
 
@@ -32,8 +24,8 @@ void add_line(HWND list, const char* text) {
 
 // Returns true when the window procedure is to return 1 (no input chosen, or
 // it cannot be opened).
-bool split_command() {
-  if (input_path[0] == '\0') {
+bool split_command(WindowState& state) {
+  if (state.input_path[0] == '\0') {
     char text[128] = {};
     LoadStringA(GetModuleHandleA(nullptr), IDS_NO_INPUT, text, sizeof text);
     modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
@@ -41,30 +33,30 @@ bool split_command() {
   }
   std::FILE* opened = nullptr;
   // Binary: the reader wants the bytes as stored, CR LF included.
-  const int error = open_input(&opened, input_path, "rb");
+  const int error = open_input(&opened, state.input_path, "rb");
   std::unique_ptr<std::FILE, FileCloser> input(opened);
   if (!input) {
-    show_error_box(error, input_path, "opening");
+    show_error_box(error, state.input_path, "opening");
     return true;
   }
 
-  split_running = true;
-  SendMessageA(status_list, LB_RESETCONTENT, 0, 0);
+  state.split_running = true;
+  SendMessageA(state.status_list, LB_RESETCONTENT, 0, 0);
   StatusLists lists;
-  Win32Host host(input.get(), &quit_pending);
-  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), input_path, host, lists);
+  Win32Host host(input.get(), &state.quit_pending);
+  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), state.input_path, host, lists);
   input.reset();
   if (close_qth_files(registry.get(), lists) == 0) {
     add_status_message(2, lists, "Did not create any output files!");
   }
   registry.reset();
   for (int severity = 2; severity >= 0; --severity) {
-    if (show_status_list(lists.heads[severity].get()) > 0) add_line(status_list, "");
+    if (show_status_list(state, lists.heads[severity].get()) > 0) add_line(state.status_list, "");
   }
-  split_running = false;
-  if (quit_pending) {
-    quit_pending = false;
-    quit_application();
+  state.split_running = false;
+  if (state.quit_pending) {
+    state.quit_pending = false;
+    quit_application(state);
   }
   return false;
 }
@@ -98,14 +90,14 @@ void about_command(HWND window) {
 
 }  // namespace
 
-bool handle_command(HWND window, WPARAM wParam) {
+bool handle_command(WindowState& state, HWND window, WPARAM wParam) {
   if (HIWORD(wParam) != 0) return false;
   switch (LOWORD(wParam)) {
     case ID_INPUT:
-      if (!split_running) choose_input_file();
+      if (!state.split_running) choose_input_file(state);
       return false;
     case ID_SPLIT:
-      return !split_running && split_command();
+      return !state.split_running && split_command(state);
     case ID_HELP:
       help_command();
       return false;
@@ -113,56 +105,23 @@ bool handle_command(HWND window, WPARAM wParam) {
       about_command(window);
       return false;
     case ID_EXIT:
-      quit_application();
+      quit_application(state);
       return false;
     default:
       return false;
   }
 }
 
-void choose_input_file() {
-  // The dialog works on a copy: on a cancel or a failure (a too long path
-  // makes it write the needed size into the buffer) the earlier choice stays.
-  char chosen[sizeof input_path] = {};
-  snprintf(chosen, sizeof chosen, "%s", input_path);
-  OPENFILENAMEA record{};
-  record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
-  record.lpstrFilter = "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
-  record.lpstrFile = chosen;
-  record.nMaxFile = sizeof chosen;
-  record.lpstrTitle = "Input ADIF File";
-  record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  record.lpstrDefExt = "adi";
-  if (!modal_calls().get_open_file_name(&record)) return;
-  snprintf(input_path, sizeof input_path, "%s", chosen);
-  SendMessageA(input_list, LB_RESETCONTENT, 0, 0);
-  add_line(input_list, file_name_part(input_path));
-}
-
-int open_input(std::FILE** stream, const char* path, const char* mode) {
-  errno = 0;
-  *stream = std::fopen(path, mode);
-  return errno;
-}
-
-int show_status_list(const StatusMessage* head) {
+int show_status_list(const WindowState& state, const StatusMessage* head) {
   int added = 0;
   for (const std::string* text : oldest_first(head)) {
-    const LRESULT extent = SendMessageA(status_list, LB_GETHORIZONTALEXTENT, 0, 0);
+    const LRESULT extent = SendMessageA(state.status_list, LB_GETHORIZONTALEXTENT, 0, 0);
     const LRESULT wanted = 8 * static_cast<LRESULT>(text->size());
-    if (wanted > extent) SendMessageA(status_list, LB_SETHORIZONTALEXTENT, wanted, 0);
-    add_line(status_list, text->c_str());
+    if (wanted > extent) SendMessageA(state.status_list, LB_SETHORIZONTALEXTENT, wanted, 0);
+    add_line(state.status_list, text->c_str());
     ++added;
   }
   return added;
-}
-
-void show_error_box(int error, const char* path, const char* action) {
-  char reason[128] = {};
-  char text[128] = {};
-  snprintf(reason, sizeof reason, "%s", std::strerror(error));
-  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
-  modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
 }
 
 void help_target(const char* address, const char* module_path, char* out, std::size_t size) {

@@ -4,8 +4,11 @@
 #   e2e_test.sh VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX
 # DATA_DIR holds rover.adi (the log to split), before/ (output files already
 # there, so the overwrite question comes up) and after/ (the folder's exact
-# contents after the split, besides VARNEL.exe). The screenshot of the window
-# with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
+# contents after the split, besides VARNEL.exe). The program is started with
+# the log's full path as its argument, as "Open with" does, from a folder
+# whose name has a blank; it splits, then the log is chosen again through
+# Input and the open-file dialog and split once more. The screenshot of the
+# window with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
 #
 # Every wait is bounded and waits for something visible (a window by name, a
 # file's bytes, pixels in the status list), and the whole run is bounded by
@@ -29,7 +32,7 @@ wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver) || { echo "e2e: wineserver not found" >&2; exit 1; }
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
-folder=$root/split           # what VARNEL sees: the program, the log, old outputs
+folder="$root/rover logs"    # what VARNEL sees: the program, the log, old outputs
 mkdir -p "$folder" "$artifacts"
 rm -f "$artifacts"/varnel-e2e*.png
 xvfb_pid='' varnel_pid='' own_display='' passed=0
@@ -102,19 +105,76 @@ click_input() { click 60 37; }
 click_split() { click 60 87; }
 click_exit() { click 405 87; }
 
+# split_and_check: Split, answer Yes to the question for rover_FN42.adi (it
+# exists), and wait until the folder holds exactly after/ and VARNEL.exe.
+# A second click while the question waits does nothing (one split at a time),
+# so a click that got lost can simply be repeated.
+split_and_check() {
+  local warning='' matched=0
+  for _ in 1 2 3; do
+    click_split
+    warning=$(wait_window Warning 20)
+    [ -n "$warning" ] && break
+  done
+  [ -n "$warning" ] || fail "no overwrite question"
+  for _ in 1 2 3 4 5; do
+    keys "$warning" y
+    if wait_gone Warning 10; then break; fi
+  done
+  wait_gone Warning 1 || fail "the overwrite question did not take Yes"
+
+  # The outputs, byte for byte, and nothing else in the folder.
+  for _ in $(seq 150); do
+    if [ "$(cd "$folder" && ls -A | sort)" = "$expected" ] &&
+       (cd "$data/after" && for f in *; do cmp -s "$f" "$folder/$f" || exit 1; done); then
+      matched=1
+      break
+    fi
+    sleep 0.2
+  done
+  if [ "$matched" = 0 ]; then
+    diff <(echo "$expected") <(cd "$folder" && ls -A | sort) >&2 || true
+    for f in "$data"/after/*; do cmp "$f" "$folder/${f##*/}" >&2 || true; done
+    fail "the output files differ from $data/after"
+  fi
+  log "output files match $data/after"
+}
+# The folder as it was before any split: the program, the log, old outputs.
+reset_folder() {
+  rm -f "$folder"/*.adi
+  cp "$data/rover.adi" "$data"/before/* "$folder/"
+}
+expected=$( (cd "$data/after" && ls -A; echo VARNEL.exe) | sort)
+windows_path="Z:${folder//\//\\}\\rover.adi"
+
+# Started as "Open with" starts it: the log's full path, quoted (it has a
+# blank), as the only argument, from another folder.
 cp "$exe" "$folder/VARNEL.exe"
-cp "$data/rover.adi" "$folder/"
-cp "$data"/before/* "$folder/"
-(cd "$folder" && exec "$wine_run" --prefix="$prefix" VARNEL.exe) >"$root/varnel.log" 2>&1 &
+reset_folder
+(cd "$root" && exec "$wine_run" --prefix="$prefix" "$folder/VARNEL.exe" "$windows_path") \
+  >"$root/varnel.log" 2>&1 &
 varnel_pid=$!
 
 # The first run in a new prefix sets Wine up first, which takes a while.
 main=$(wait_window VARNEL 150)
 [ -n "$main" ] || fail "the VARNEL window did not appear"
-log "main window $main"
+log "main window $main, started with $windows_path"
+split_and_check
 
-# Input: type the log's full Windows path into the open-file dialog.
-windows_path="Z:${folder//\//\\}\\rover.adi"
+# The status list's first line is drawn once the split's lines are shown.
+shown=0
+for _ in $(seq 100); do
+  colours=$(import -window "$main" png:- 2>/dev/null |
+            convert - -crop 300x10+30+131 +repage -format '%k' info: 2>/dev/null || echo 0)
+  if [ "${colours:-0}" -gt 1 ]; then shown=1; break; fi
+  sleep 0.1
+done
+[ "$shown" = 1 ] || fail "the status list shows no lines"
+import -window "$main" "$artifacts/varnel-e2e.png"
+log "screenshot: $artifacts/varnel-e2e.png"
+
+# Input: the same log again, typed into the open-file dialog, and split anew.
+reset_folder
 chosen=0
 for attempt in 1 2 3; do
   dialog=$(wait_window 'Input ADIF File' 1)
@@ -128,52 +188,7 @@ for attempt in 1 2 3; do
   log "open-file dialog still open after attempt $attempt"
 done
 [ "$chosen" = 1 ] || fail "could not choose $windows_path in the open-file dialog"
-
-# Split: rover_FN42.adi exists, so the Warning question comes; answer Yes.
-# A second click while the question waits does nothing (one split at a time),
-# so a click that got lost can simply be repeated.
-warning=''
-for _ in 1 2 3; do
-  click_split
-  warning=$(wait_window Warning 20)
-  [ -n "$warning" ] && break
-done
-[ -n "$warning" ] || fail "no overwrite question"
-for _ in 1 2 3 4 5; do
-  keys "$warning" y
-  if wait_gone Warning 10; then break; fi
-done
-wait_gone Warning 1 || fail "the overwrite question did not take Yes"
-
-# The outputs, byte for byte, and nothing else in the folder.
-expected=$( (cd "$data/after" && ls -A; echo VARNEL.exe) | sort)
-matched=0
-for _ in $(seq 150); do
-  if [ "$(cd "$folder" && ls -A | sort)" = "$expected" ] &&
-     (cd "$data/after" && for f in *; do cmp -s "$f" "$folder/$f" || exit 1; done); then
-    matched=1
-    break
-  fi
-  sleep 0.2
-done
-if [ "$matched" = 0 ]; then
-  diff <(echo "$expected") <(cd "$folder" && ls -A | sort) >&2 || true
-  for f in "$data"/after/*; do cmp "$f" "$folder/${f##*/}" >&2 || true; done
-  fail "the output files differ from $data/after"
-fi
-log "output files match $data/after"
-
-# The status list's first line is drawn once the split's lines are shown.
-shown=0
-for _ in $(seq 100); do
-  colours=$(import -window "$main" png:- 2>/dev/null |
-            convert - -crop 300x10+30+131 +repage -format '%k' info: 2>/dev/null || echo 0)
-  if [ "${colours:-0}" -gt 1 ]; then shown=1; break; fi
-  sleep 0.1
-done
-[ "$shown" = 1 ] || fail "the status list shows no lines"
-import -window "$main" "$artifacts/varnel-e2e.png"
-log "screenshot: $artifacts/varnel-e2e.png"
+split_and_check
 
 # Exit ends the program with exit code 0.
 for _ in 1 2 3; do

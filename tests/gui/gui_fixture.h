@@ -16,6 +16,7 @@
 #include "gui/commands.h"
 #include "gui/main_window.h"
 #include "gui/modal_calls.h"
+#include "gui/window_state.h"
 
 struct BoxCall {
   HWND owner;
@@ -39,7 +40,11 @@ inline LRESULT CALLBACK record_creation(int code, WPARAM wParam, LPARAM lParam) 
     char owner_class[16] = {};
     GetClassNameA(cs->hwndParent, owner_class, sizeof owner_class);
     const bool atom = HIWORD(reinterpret_cast<ULONG_PTR>(cs->lpszClass)) == 0;
-    const std::string name = atom ? "#atom" : cs->lpszClass;
+    std::string name = atom ? "#atom" : cs->lpszClass;
+    // Wine shows the hook the class the manifest redirects to, in its own
+    // spelling ("6.0.2600.2982!Button"); class names are case-blind.
+    name.erase(0, name.find('!') + 1);
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     if (name == "VARNEL" || std::string(owner_class) == "VARNEL") {
       created.push_back({name, cs->lpszName ? cs->lpszName : "", static_cast<DWORD>(cs->style),
                          cs->dwExStyle, cs->x, cs->y, cs->cx, cs->cy,
@@ -53,9 +58,6 @@ inline LRESULT CALLBACK record_creation(int code, WPARAM wParam, LPARAM lParam) 
 class Window : public ::testing::Test {
  protected:
   void SetUp() override {
-    layout_width = 500;
-    layout_height = 400;
-    input_path[0] = '\0';
     UnregisterClassA("VARNEL", GetModuleHandleA(nullptr));
     ModalCalls fake;
     fake.message_box = [this](HWND owner, const char* text, const char* caption, UINT style) {
@@ -79,6 +81,8 @@ class Window : public ::testing::Test {
     ASSERT_TRUE(app.create_window());
     UnhookWindowsHookEx(hook);
     main = app.main_window;
+    input_list = app.state.input_list;
+    status_list = app.state.status_list;
     dir = std::filesystem::temp_directory_path() /
           ("varnel-gui-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(dir);
@@ -102,13 +106,19 @@ class Window : public ::testing::Test {
     if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return -1;
     return static_cast<int>(message.wParam);
   }
+  // Read through the "W" messages: Wine 8 overruns a stack buffer when an "A"
+  // LB_GETTEXT of a line over 511 characters reaches a common controls 6 list.
   static std::vector<std::string> lines(HWND list) {
     std::vector<std::string> result;
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-      std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0), '\0');
-      SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-      result.push_back(text);
+      std::wstring text(SendMessageW(list, LB_GETTEXTLEN, i, 0), L'\0');
+      SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+      std::string narrow(text.size() * 2, '\0');
+      const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           &narrow[0], static_cast<int>(narrow.size()), nullptr, nullptr);
+      narrow.resize(size);
+      result.push_back(narrow);
     }
     return result;
   }
@@ -144,6 +154,8 @@ class Window : public ::testing::Test {
   };
   Application app{GetModuleHandleA(nullptr)};
   HWND main = nullptr;
+  HWND input_list = nullptr, status_list = nullptr;  // as the window stored them
+  const char* input_path = app.state.input_path;
   std::filesystem::path dir;
   std::vector<BoxCall> boxes;
   std::function<int()> on_box;  // answers message boxes; IDOK when unset

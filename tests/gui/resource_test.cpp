@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,7 @@ TEST(VarnelResources, EveryResourceIsInUsEnglish) {
       {RT_ICON, 1},
       {RT_ICON, 2},
       {RT_VERSION, 1},
+      {RT_MANIFEST, 1},
   };
   for (const auto& r : resources)
     EXPECT_FALSE(program.resource(r.type, r.id).empty())
@@ -149,6 +151,29 @@ TEST(VarnelResources, ProgramIconIsTheFileOnlyIconGroup) {
   HICON icon = ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), 0);
   EXPECT_NE(icon, nullptr);
   if (icon) DestroyIcon(icon);
+}
+
+TEST(VarnelResources, ManifestAsksForCommonControls6AsInvokerOnWindows7To11) {
+  ProgramFile program;
+  // Windows reads the manifest of a program from RT_MANIFEST 1.
+  const std::string manifest = program.resource(RT_MANIFEST, 1);
+  ASSERT_FALSE(manifest.empty());
+  const struct {
+    const char* part;
+    const char* pattern;
+    bool present;
+  } parts[] = {
+      {"common controls 6", R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")", true},
+      {"as invoker", R"(<requestedExecutionLevel\s+level="asInvoker")", true},
+      {"Windows 10 and 11", R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)", true},
+      {"Windows 8.1", R"(<supportedOS Id="\{1f676c76-80e1-4239-95bb-83d0f6d0da78\}"/>)", true},
+      {"Windows 8", R"(<supportedOS Id="\{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38\}"/>)", true},
+      {"Windows 7", R"(<supportedOS Id="\{35138b9a-5d96-4fbd-8e2d-a2440225f93a\}"/>)", true},
+      {"no DPI awareness", R"(dpiAware)", false},
+  };
+  for (const auto& p : parts) {
+    EXPECT_EQ(std::regex_search(manifest, std::regex(p.pattern)), p.present) << p.part;
+  }
 }
 
 TEST(VarnelResources, VersionBlockHoldsTheProgramsValues) {

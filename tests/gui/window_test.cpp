@@ -1,6 +1,13 @@
 // The real main window under Wine, driven by real messages.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cerrno>
 #include <regex>
 
+#include "gui/input_file.h"
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "gui_fixture.h"
@@ -20,6 +27,23 @@ const std::vector<Created> kControls = {
 std::string record(const char* qth) {
   return std::string("<CALL:4>W1AW <APP_N1MM_ROVERQTH:") + std::to_string(strlen(qth)) + ">" + qth +
          " <EOR>\r\n";
+}
+
+std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Files dropped as Explorer hands them over: a DROPFILES header, then the
+// paths in UTF-16, each ended by a NUL, and one more NUL.
+HDROP make_drop(const std::vector<std::string>& files) {
+  std::wstring list;
+  for (const std::string& file : files) list += wide(file) + L'\0';
+  list += L'\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
 }
 
 }  // namespace
@@ -74,6 +98,10 @@ TEST_F(Window, MakesClassWindowAndSevenControlsAsAskedInTabOrder) {
   EXPECT_EQ(SendMessageA(status_list, WM_GETFONT, 0, 0),
             reinterpret_cast<LRESULT>(GetStockObject(SYSTEM_FIXED_FONT)));
   EXPECT_EQ(SendMessageA(input_list, WM_GETFONT, 0, 0), 0);
+  // The manifest gives the controls of common controls 6, which alone know BCM_GETIDEALSIZE.
+  SIZE ideal{};
+  EXPECT_TRUE(SendMessageA(GetDlgItem(main, ID_INPUT), BCM_GETIDEALSIZE, 0,
+                           reinterpret_cast<LPARAM>(&ideal)));
   // Tab only ever reaches Input, the one tab stop.
   HWND input = GetDlgItem(main, ID_INPUT);
   EXPECT_EQ(GetNextDlgTabItem(main, nullptr, FALSE), input);
@@ -334,4 +362,78 @@ TEST(Win32Host, MapsAnswersAndStyles) {
     EXPECT_EQ(asked[0].style, c.style);
   }
   modal_calls() = real_modal_calls();
+}
+
+TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
+  EXPECT_TRUE(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);  // Explorer drops only then
+  const std::string earlier = write_file("earlier.adi", record("FN31"));
+  write_file("earlier_FN31.adi", "old");  // so that the split stops at a question
+  const std::string first = (dir / "first log.adi").string(), second = (dir / "second.adi").string();
+  const std::string too_long = (dir / (std::string(250, 'x') + ".adi")).string();
+  const struct {
+    const char* name;
+    std::vector<std::string> files;
+    bool during_split;
+    std::string want;
+  } rows[] = {
+      {"one file", {first}, false, first},
+      {"two files", {second, first}, false, second},
+      {"during a split", {first}, true, earlier},
+      {"too long", {too_long, first}, false, earlier},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    choose(earlier);
+    boxes.clear();
+    HDROP drop = make_drop(row.files);
+    auto send_drop = [&] {
+      return SendMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    };
+    on_box = [&] {
+      if (row.during_split) send_drop();
+      return IDNO;
+    };
+    if (row.during_split) command(ID_SPLIT); else EXPECT_EQ(send_drop(), 0);
+    EXPECT_EQ(GlobalSize(drop), 0u);  // released by DragFinish
+    EXPECT_EQ(std::string(input_path), row.want);
+    const std::string name = std::filesystem::path(row.want).filename().string();
+    EXPECT_EQ(lines(input_list), std::vector<std::string>{name});
+    const bool refused = row.files[0] == too_long;
+    ASSERT_EQ(boxes.size(), refused || row.during_split ? 1u : 0u);
+    if (refused) {
+      const std::string text = "Error opening " + too_long + ":\n" + strerror(ENAMETOOLONG);
+      EXPECT_EQ(boxes[0].text, text.substr(0, 127));
+      EXPECT_EQ(boxes[0].caption, "Error");
+      EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    }
+  }
+}
+
+TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
+  const std::string folder = (dir / "Logs and more").string();
+  std::filesystem::create_directories(folder);
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof previous, previous);
+  SetCurrentDirectoryA(folder.c_str());
+  const std::string too_long = std::string(300, 'y') + ".adi";
+  const struct {
+    std::string command_line;
+    std::string want;  // input_path after the row; rows build on each other
+    size_t boxes;
+  } rows[] = {
+      {"VARNEL.exe", "", 0},
+      {"VARNEL.exe rover.adi", folder + "\\rover.adi", 0},
+      {"\"C:\\Program Files\\VARNEL.exe\" \"" + folder + "\\log 2.adi\" other.adi",
+       folder + "\\log 2.adi", 0},
+      {"VARNEL.exe " + too_long, folder + "\\log 2.adi", 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.command_line);
+    boxes.clear();
+    take_command_line_file(app.state, wide(row.command_line).c_str());
+    EXPECT_EQ(std::string(input_path), row.want);
+    EXPECT_EQ(lines(input_list).size(), row.want.empty() ? 0u : 1u);
+    EXPECT_EQ(boxes.size(), row.boxes);
+  }
+  SetCurrentDirectoryA(previous);
 }

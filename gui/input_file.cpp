@@ -1,0 +1,130 @@
+#include "gui/input_file.h"
+
+#include <commdlg.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "gui/modal_calls.h"
+#include "split/paths.h"
+
+namespace {
+
+struct DropFinisher {
+  void operator()(HDROP drop) const { DragFinish(drop); }
+};
+struct LocalFreer {
+  void operator()(LPWSTR* block) const { LocalFree(block); }
+};
+
+// `path` made full against the current folder; the path as given when
+// Windows cannot do that.
+std::wstring full_path(const wchar_t* path) {
+  const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path, needed, &full[0], nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+// `wide` in the 8-bit code page the program works in. False when a character
+// has no place there: a best-fit stand-in ("l" for "ł") could name another
+// file. `narrow` then shows the path with '?' for the missing characters.
+bool to_code_page(const std::wstring& wide, std::string& narrow) {
+  // UTF-8 takes neither the best-fit flag nor the default-character report,
+  // but can refuse what it cannot encode.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL defaulted = FALSE;
+  BOOL* report = utf8 ? nullptr : &defaulted;
+  const int size =
+      WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, report);
+  if (size <= 0) {
+    narrow.clear();
+    return false;
+  }
+  narrow.assign(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &narrow[0], size, nullptr, report);
+  narrow.resize(static_cast<size_t>(size) - 1);
+  return !defaulted;
+}
+
+// A path as the system hands it over (UTF-16, maybe relative) made the input.
+void use_system_path(WindowState& state, const wchar_t* path) {
+  std::string narrow;
+  if (!to_code_page(full_path(path), narrow)) {
+    show_error_box(EILSEQ, narrow.c_str(), "opening");
+    return;
+  }
+  use_input_file(state, narrow.c_str());
+}
+
+}  // namespace
+
+void choose_input_file(WindowState& state) {
+  // The dialog works on a copy: on a cancel or a failure (a too long path
+  // makes it write the needed size into the buffer) the earlier choice stays.
+  char chosen[sizeof state.input_path] = {};
+  snprintf(chosen, sizeof chosen, "%s", state.input_path);
+  OPENFILENAMEA record{};
+  record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
+  record.lpstrFilter = "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
+  record.lpstrFile = chosen;
+  record.nMaxFile = sizeof chosen;
+  record.lpstrTitle = "Input ADIF File";
+  record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  record.lpstrDefExt = "adi";
+  if (!modal_calls().get_open_file_name(&record)) return;
+  use_input_file(state, chosen);
+}
+
+bool use_input_file(WindowState& state, const char* path) {
+  if (std::strlen(path) >= sizeof state.input_path) {
+    show_error_box(ENAMETOOLONG, path, "opening");
+    return false;
+  }
+  snprintf(state.input_path, sizeof state.input_path, "%s", path);
+  SendMessageA(state.input_list, LB_RESETCONTENT, 0, 0);
+  SendMessageA(state.input_list, LB_ADDSTRING, 0,
+               reinterpret_cast<LPARAM>(file_name_part(state.input_path)));
+  return true;
+}
+
+void take_dropped_file(WindowState& state, HDROP drop) {
+  const std::unique_ptr<std::remove_pointer_t<HDROP>, DropFinisher> release(drop);
+  // Like Input: a new input in the middle of a split could name files the
+  // split is writing.
+  if (state.split_running) return;
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  if (length == 0) return;
+  std::wstring path(length + 1, L'\0');
+  if (DragQueryFileW(drop, 0, &path[0], length + 1) != length) return;
+  path.resize(length);
+  use_system_path(state, path.c_str());
+}
+
+void take_command_line_file(WindowState& state, const wchar_t* command_line) {
+  int count = 0;
+  const std::unique_ptr<LPWSTR, LocalFreer> arguments(CommandLineToArgvW(command_line, &count));
+  if (!arguments || count < 2) return;
+  use_system_path(state, arguments.get()[1]);
+}
+
+int open_input(std::FILE** stream, const char* path, const char* mode) {
+  errno = 0;
+  *stream = std::fopen(path, mode);
+  return errno;
+}
+
+void show_error_box(int error, const char* path, const char* action) {
+  char reason[128] = {};
+  char text[128] = {};
+  snprintf(reason, sizeof reason, "%s", std::strerror(error));
+  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
+  modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
+}
