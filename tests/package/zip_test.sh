@@ -53,7 +53,7 @@ unzip -q "$zip" -d "$folder"
 for exe in VARNEL.exe varnel-split.exe; do
   for dll in $("$objdump" -p "$folder/$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
     case $dll in
-      kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | shell32.dll | msvcrt.dll) ;;
+      kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | comctl32.dll | shell32.dll | msvcrt.dll) ;;
       *) fail "$exe needs $dll" ;;
     esac
   done
