@@ -39,42 +39,45 @@
 
 namespace {
 // Upper-cases (a-z only) the tag name that starts at `p`, in place, up to the
-// first ':' or '>' or the NUL that ends the working text, and returns where
-// it stopped. Names are the bytes the reader looks at most, so they are read
-// sixteen (or eight) at a time: a working text is followed by enough zero
-// bytes for that (TextArena::copy).
+// first ':' or '>' or the NUL that ends the working text; returns where it
+// stopped and sets `stop` to the byte found there. Names are the bytes the
+// reader looks at most, so they are read sixteen (or eight) at a time: a
+// working text is followed by enough zero bytes for that (TextArena::copy).
+// Most names are upper case already, and nothing is written back for them:
+// reading a byte just written as part of a wider store stalls the processor.
 #if defined(__SSE2__)
-char* scan_name(char* p) {
+char* scan_name(char* p, char& stop) {
   const __m128i colon = _mm_set1_epi8(':');
   const __m128i close = _mm_set1_epi8('>');
   const __m128i zero = _mm_setzero_si128();
   // a-z moved to the bottom of the signed range, where one compare finds them.
   const __m128i to_bottom = _mm_set1_epi8(static_cast<char>(-128 - 'a'));
   const __m128i past_z = _mm_set1_epi8(static_cast<char>(-128 + 26));
-  const __m128i case_bit = _mm_set1_epi8(0x20);
   for (;;) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i stop = _mm_or_si128(_mm_cmpeq_epi8(bytes, zero),
-                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, colon),
-                                                   _mm_cmpeq_epi8(bytes, close)));
-    __m128i lower = _mm_cmplt_epi8(_mm_add_epi8(bytes, to_bottom), past_z);
-    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+    const auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+    const auto colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, colon)));
+    const auto closes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, close)));
+    const __m128i lower = _mm_cmplt_epi8(_mm_add_epi8(bytes, to_bottom), past_z);
+    auto lowers = static_cast<unsigned>(_mm_movemask_epi8(lower));
+    const unsigned stops = zeros | colons | closes;
+    unsigned at = 16;
     if (stops != 0) {
-      const unsigned at = static_cast<unsigned>(__builtin_ctz(stops));
-      // Only the bytes before the stop belong to the name.
-      const __m128i before = _mm_cmplt_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
-                                            _mm_set1_epi8(static_cast<char>(at)));
-      lower = _mm_and_si128(lower, before);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
-                       _mm_sub_epi8(bytes, _mm_and_si128(lower, case_bit)));
-      return p + at;
+      at = static_cast<unsigned>(__builtin_ctz(stops));
+      lowers &= (1u << at) - 1;  // only the bytes before the stop are the name's
+      const unsigned bit = 1u << at;
+      stop = (zeros & bit) != 0 ? '\0' : (colons & bit) != 0 ? ':' : '>';
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_sub_epi8(bytes, _mm_and_si128(lower, case_bit)));
+    if (lowers != 0) {
+      for (unsigned i = 0; i < at; ++i)
+        if (lowers & (1u << i)) p[i] = static_cast<char>(p[i] - 0x20);
+    }
+    if (stops != 0) return p + at;
     p += 16;
   }
 }
 #else
-char* scan_name(char* p) {
+char* scan_name(char* p, char& stop) {
   for (;;) {
     const uint64_t word = words::load(p);
     const uint64_t stops = words::zero_bytes(word) | words::bytes_equal(word, ':') |
@@ -83,10 +86,11 @@ char* scan_name(char* p) {
     if (stops != 0) {
       const unsigned at = words::first_marked(stops);
       lower &= words::first_bytes(at);
-      words::store(p, word - (lower >> 2));
+      if (lower != 0) words::store(p, word - (lower >> 2));
+      stop = p[at];
       return p + at;
     }
-    words::store(p, word - (lower >> 2));
+    if (lower != 0) words::store(p, word - (lower >> 2));
     p += 8;
   }
 }
@@ -238,13 +242,14 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     }
 
     char* name = open + 1;
-    char* p = scan_name(name);
-    if (*p == '\0') break;  // unfinished tag: nothing more on this line
+    char stop;
+    char* p = scan_name(name, stop);
+    if (stop == '\0') break;  // unfinished tag: nothing more on this line
     const auto name_length = static_cast<std::size_t>(p - name);
 
     int32_t length = -1;
     char* value;
-    if (*p == '>') {
+    if (stop == '>') {
       *p = '\0';
       value = p + 1;
     } else {

@@ -1,8 +1,10 @@
 #include "adif/tree_builder.h"
 
-#include <cstring>
-
 #include "adif/words.h"
+
+TreeBuilder::TreeBuilder() {
+  for (int32_t& guess : guesses_) guess = -1;
+}
 
 void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& error_text) {
   // A record continued over several calls, or one with very many fields:
@@ -13,69 +15,61 @@ void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& e
   if (slot >= 0) shortcut(record, slot) = field;
 }
 
+void TreeBuilder::insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text) {
+  for (std::size_t i = 0; i < count; ++i) {
+    AdifField* field = waiting_[i].field;
+    record.fields = insert_field(record.fields, field, error_text);
+    const int slot = shortcut_slot(field->name);
+    if (slot >= 0) shortcut(record, slot) = field;
+  }
+}
+
 void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   const std::size_t count = waiting_count_;
   if (count == 0) return;
   waiting_count_ = 0;
 
-  // How many names repeat the previous record's, in the same places.
-  std::size_t same = 0;
-  const std::size_t comparable = count < known_ ? count : known_;
-  for (uint32_t begin = 0; same < comparable; ++same) {
-    const Waiting& field = waiting_[same];
-    if (name_ends_[same] - begin != field.name_length ||
-        !words::same_bytes(names_.data() + begin, field.field->name, field.name_length))
-      break;
-    begin = name_ends_[same];
+  // Every name is looked up before any place is used: adding a name moves
+  // the places of those after it.
+  int32_t* ids = guesses_;
+  for (std::size_t i = 0; i < count; ++i) {
+    const char* name = waiting_[i].field->name;
+    const uint32_t length = waiting_[i].name_length;
+    if (ids[i] >= 0 && names_.is(ids[i], name, length)) continue;
+    ids[i] = names_.find_or_add(name, length);
+    // A log of more distinct names than the dictionary holds.
+    if (ids[i] < 0) return insert_one_by_one(record, count, error_text);
   }
 
-  // Those names keep their order and their refusals; the others are placed
-  // by binary search among the fields kept so far.
-  uint8_t order[kMaxFields];
-  std::size_t kept = 0;
-  std::size_t last_refused = count;
-  for (std::size_t i = 0; i < same; ++i)
-    if (refused_[i]) last_refused = i;
-  for (std::size_t r = 0; r < kept_; ++r)
-    if (order_[r] < same) order[kept++] = order_[r];
-  for (std::size_t i = same; i < count; ++i) {
-    std::size_t low = 0;
-    std::size_t high = kept;
-    bool duplicate = false;
-    const Waiting& field = waiting_[i];
-    while (low < high) {
-      const std::size_t middle = (low + high) / 2;
-      const Waiting& other = waiting_[order[middle]];
-      const int result = words::compare_texts(
-          field.field->name, other.field->name,
-          field.name_length < other.name_length ? field.name_length : other.name_length);
-      if (result > 0) {
-        low = middle + 1;
-      } else if (result < 0) {
-        high = middle;
-      } else {
-        duplicate = true;
-        break;
-      }
-    }
-    refused_[i] = duplicate;
-    if (duplicate) last_refused = i;
-    slots_[i] = static_cast<int8_t>(shortcut_slot(field.field->name));
-    if (duplicate) continue;
-    std::memmove(order + low + 1, order + low, kept - low);
-    order[low] = static_cast<uint8_t>(i);
-    ++kept;
-  }
-
-  // The latest refusal is the one the error text tells of, and each shortcut
+  // The first field of each name takes its place; a later one is refused,
+  // and the latest refusal is the one the error text tells of. Each shortcut
   // follows the latest field of its name, refused or not.
+  std::size_t last_refused = count;
+  for (std::size_t i = 0; i < count; ++i) {
+    AdifField* field = waiting_[i].field;
+    const uint32_t rank = names_.rank(ids[i]);
+    const uint64_t bit = uint64_t{1} << (rank & 63);
+    if ((present_[rank >> 6] & bit) != 0) {
+      last_refused = i;
+    } else {
+      present_[rank >> 6] |= bit;
+      by_rank_[rank] = field;
+    }
+    const int slot = names_.shortcut(ids[i]);
+    if (slot >= 0) shortcut(record, slot) = field;
+  }
   if (last_refused < count) set_duplicate_message(*waiting_[last_refused].field, error_text);
-  for (std::size_t i = 0; i < count; ++i)
-    if (slots_[i] >= 0) shortcut(record, slots_[i]) = waiting_[i].field;
 
   AdifField* sorted[kMaxFields + 1];
-  for (std::size_t r = 0; r < kept; ++r) sorted[r] = waiting_[order[r]].field;
+  std::size_t kept = 0;
+  const std::size_t used_words = (names_.size() + 63) / 64;
+  for (std::size_t w = 0; w < used_words; ++w) {
+    for (uint64_t bits = present_[w]; bits != 0; bits &= bits - 1)
+      sorted[kept++] = by_rank_[w * 64 + words::lowest_bit(bits)];
+    present_[w] = 0;
+  }
   sorted[kept] = nullptr;
+
   const Shape& shape = shape_of(kept);
   for (std::size_t r = 0; r < kept; ++r) {
     const ShapeNode& node = shape.nodes[r];
@@ -84,20 +78,6 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
     sorted[r]->level = node.level;
   }
   record.fields = sorted[shape.root];
-
-  // Remember this record where it went past the previous one; the names it
-  // shares with it are already there.
-  if (same < count) {
-    names_.resize(same == 0 ? 0 : name_ends_[same - 1]);
-    for (std::size_t i = same; i < count; ++i) {
-      names_.append(waiting_[i].field->name, waiting_[i].name_length);
-      name_ends_[i] = static_cast<uint32_t>(names_.size());
-    }
-    names_.append(8, '\0');  // so the last name, too, can be read a word at a time
-    known_ = count;
-    std::memcpy(order_, order, kept);
-    kept_ = kept;
-  }
 }
 
 const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {

@@ -2,26 +2,27 @@
 // Builds the field tree of a record whose fields come in one reader call,
 // which is how most logs hold their records: one to a line.
 //
-// A logging program writes every record with the same fields in the same
-// order, so the builder keeps the previous record's names and their order by
-// name. A new record's names are compared with those one by one; for the part
-// that repeats, their order is already known, and only the rest is placed by
-// binary search. The tree is then laid out over the sorted fields in one
-// pass, in a balanced shape kept per field count. It holds what inserting the
-// fields one by one holds (of two equal names the first, the second refused
-// and reported), with the same key-field shortcuts.
+// A log uses a few dozen field names over and over. Each name is looked up in
+// the dictionary of names met so far, which knows its place in name order;
+// marking those places in a bitmap sorts the record's fields in one pass and
+// shows a repeated name at once. The tree is then laid out over the sorted
+// fields in a balanced shape kept per field count. It holds what inserting
+// the fields one by one holds (of two equal names the first, the second
+// refused and reported), with the same key-field shortcuts.
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "adif/field_names.h"
 #include "adif/record.h"
 
 class TreeBuilder {
  public:
   // Makes a field in `record`'s storage (name and value must already live
-  // there; the name is `name_length` bytes). While the record has no tree
+  // there; the name is `name_length` bytes, NUL-terminated and followed by
+  // a readable word by the time finish() runs). While the record has no tree
   // yet the field waits for finish(); otherwise it is inserted at once, as
   // add_field does. Returns the field.
   AdifField* add(QsoRecord& record, char* name, std::size_t name_length, char* value,
@@ -40,9 +41,12 @@ class TreeBuilder {
   // a refused duplicate, the error text.
   void finish(QsoRecord& record, std::string& error_text);
 
+  TreeBuilder();
+
  private:
   // A record with more fields in one call gets the rest inserted one by one.
   static constexpr std::size_t kMaxFields = 128;
+  static constexpr std::size_t kWords = FieldNames::kCapacity / 64;
 
   struct Waiting {
     AdifField* field;
@@ -57,21 +61,18 @@ class TreeBuilder {
   };
 
   void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
+  void insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text);
   const Shape& shape_of(std::size_t count);
 
   Waiting waiting_[kMaxFields];
   std::size_t waiting_count_ = 0;
 
-  // The previous record built here: its names, which of its fields its tree
-  // holds in name order, and per field whether it was refused and which
-  // shortcut it sets.
-  std::string names_;
-  uint32_t name_ends_[kMaxFields];
-  std::size_t known_ = 0;
-  uint8_t order_[kMaxFields];
-  std::size_t kept_ = 0;
-  bool refused_[kMaxFields];
-  int8_t slots_[kMaxFields];
-
-  std::vector<Shape> shapes_;  // by field count
+  FieldNames names_;
+  // The previous record's names by field position, -1 past its end: a log
+  // repeats them in the same order, and comparing with a guess is cheaper
+  // than looking a name up.
+  int32_t guesses_[kMaxFields];
+  uint64_t present_[kWords] = {};          // by rank: a field of that name is in the record
+  AdifField* by_rank_[FieldNames::kCapacity];  // that field, where present_ says so
+  std::vector<Shape> shapes_;              // by field count
 };

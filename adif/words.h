@@ -66,6 +66,20 @@ inline unsigned first_nonzero_byte(uint64_t word) {
 #endif
 }
 
+// Where the lowest set bit of `word` stands (0 to 63); `word` must not be 0.
+inline unsigned lowest_bit(uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctzll(word));
+#else
+  unsigned at = 0;
+  while ((word & 1) == 0) {
+    word >>= 1;
+    ++at;
+  }
+  return at;
+#endif
+}
+
 // The bytes before byte `count` (0 to 7) of a word.
 inline uint64_t first_bytes(unsigned count) {
   return count == 0 ? 0 : ~uint64_t{0} >> (64 - 8 * count);

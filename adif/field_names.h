@@ -1,0 +1,54 @@
+#pragma once
+// The field names a reader has met, each numbered by its place in name order
+// (the order strcmp gives). A log uses a few dozen names over and over, so a
+// record's fields can be put in name order by looking each name up here
+// instead of comparing names with each other.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "adif/words.h"
+
+class FieldNames {
+ public:
+  static constexpr std::size_t kCapacity = 1024;
+
+  FieldNames();
+
+  // The number of the `length`-byte name at `name` (NUL-terminated and
+  // followed by a readable word), added when new; -1 when the dictionary is
+  // full and the name is not in it.
+  int32_t find_or_add(const char* name, uint32_t length);
+
+  // Whether number `id` is the `length`-byte name at `name` (followed by a
+  // readable word).
+  bool is(int32_t id, const char* name, uint32_t length) const {
+    const auto at = static_cast<std::size_t>(id);
+    return lengths_[at] == length && words::same_bytes(text(at), name, length);
+  }
+
+  // The name's place in name order among the names met so far (below
+  // kCapacity). Adding a name moves the places of the names after it.
+  uint32_t rank(int32_t id) const { return ranks_[static_cast<std::size_t>(id)]; }
+  // The key-field shortcut the name sets (see shortcut_slot), or -1.
+  int shortcut(int32_t id) const { return shortcuts_[static_cast<std::size_t>(id)]; }
+  std::size_t size() const { return offsets_.size(); }
+
+ private:
+  static constexpr std::size_t kSlots = 2 * kCapacity;  // a power of two
+
+  static std::size_t slot_of(const char* name, uint32_t length);
+  int32_t add(const char* name, uint32_t length, std::size_t slot);
+  const char* text(std::size_t id) const { return texts_.data() + offsets_[id]; }
+
+  // Each name NUL-terminated and followed by sixteen zero bytes, so names
+  // may be compared a word at a time.
+  std::string texts_;
+  std::vector<uint32_t> offsets_;
+  std::vector<uint32_t> lengths_;
+  std::vector<uint32_t> ranks_;
+  std::vector<int8_t> shortcuts_;
+  std::vector<int32_t> in_order_;  // numbers by rank
+  std::vector<int32_t> slots_;     // number + 1 by hash, 0 for an empty slot
+};
