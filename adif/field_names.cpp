@@ -20,20 +20,17 @@ int32_t FieldNames::find_or_add(const char* name, uint32_t length) {
   for (std::size_t s = slot_of(name, length);; s = (s + 1) & (kSlots - 1)) {
     const int32_t entry = slots_[s];
     if (entry == 0) return add(name, length, s);
-    const auto id = static_cast<std::size_t>(entry - 1);
-    if (lengths_[id] == length && words::same_bytes(text(id), name, length))
-      return static_cast<int32_t>(id);
+    if (is(entry - 1, name, length)) return entry - 1;
   }
 }
 
 int32_t FieldNames::add(const char* name, uint32_t length, std::size_t slot) {
-  if (offsets_.size() == kCapacity) return -1;
-  const auto id = static_cast<int32_t>(offsets_.size());
-  offsets_.push_back(static_cast<uint32_t>(texts_.size()));
-  lengths_.push_back(length);
+  if (entries_.size() == kCapacity) return -1;
+  const auto id = static_cast<int32_t>(entries_.size());
+  entries_.push_back({static_cast<uint32_t>(texts_.size()), length, 0, 0});
   texts_.append(name, length);
   texts_.append(17, '\0');
-  shortcuts_.push_back(static_cast<int8_t>(shortcut_slot(text(static_cast<std::size_t>(id)))));
+  entries_.back().shortcut = shortcut_slot(text(static_cast<std::size_t>(id)));
   slots_[slot] = id + 1;
 
   // Its place in name order; the names after it move up by one.
@@ -42,7 +39,7 @@ int32_t FieldNames::add(const char* name, uint32_t length, std::size_t slot) {
   while (low < high) {
     const std::size_t middle = (low + high) / 2;
     const auto other = static_cast<std::size_t>(in_order_[middle]);
-    const uint32_t shorter = length < lengths_[other] ? length : lengths_[other];
+    const uint32_t shorter = length < entries_[other].length ? length : entries_[other].length;
     if (words::compare_texts(text(static_cast<std::size_t>(id)), text(other), shorter) > 0) {
       low = middle + 1;
     } else {
@@ -50,8 +47,7 @@ int32_t FieldNames::add(const char* name, uint32_t length, std::size_t slot) {
     }
   }
   in_order_.insert(in_order_.begin() + static_cast<std::ptrdiff_t>(low), id);
-  ranks_.push_back(0);
   for (std::size_t r = low; r < in_order_.size(); ++r)
-    ranks_[static_cast<std::size_t>(in_order_[r])] = static_cast<uint32_t>(r);
+    entries_[static_cast<std::size_t>(in_order_[r])].rank = static_cast<uint32_t>(r);
   return id;
 }

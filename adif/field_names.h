@@ -24,31 +24,35 @@ class FieldNames {
   // Whether number `id` is the `length`-byte name at `name` (followed by a
   // readable word).
   bool is(int32_t id, const char* name, uint32_t length) const {
-    const auto at = static_cast<std::size_t>(id);
-    return lengths_[at] == length && words::same_bytes(text(at), name, length);
+    const Entry& entry = entries_[static_cast<std::size_t>(id)];
+    return entry.length == length && words::same_bytes(texts_.data() + entry.offset, name, length);
   }
 
   // The name's place in name order among the names met so far (below
   // kCapacity). Adding a name moves the places of the names after it.
-  uint32_t rank(int32_t id) const { return ranks_[static_cast<std::size_t>(id)]; }
+  uint32_t rank(int32_t id) const { return entries_[static_cast<std::size_t>(id)].rank; }
   // The key-field shortcut the name sets (see shortcut_slot), or -1.
-  int shortcut(int32_t id) const { return shortcuts_[static_cast<std::size_t>(id)]; }
-  std::size_t size() const { return offsets_.size(); }
+  int shortcut(int32_t id) const { return entries_[static_cast<std::size_t>(id)].shortcut; }
+  std::size_t size() const { return entries_.size(); }
 
  private:
   static constexpr std::size_t kSlots = 2 * kCapacity;  // a power of two
 
   static std::size_t slot_of(const char* name, uint32_t length);
   int32_t add(const char* name, uint32_t length, std::size_t slot);
-  const char* text(std::size_t id) const { return texts_.data() + offsets_[id]; }
+  const char* text(std::size_t id) const { return texts_.data() + entries_[id].offset; }
+
+  struct Entry {
+    uint32_t offset;  // of the name in texts_
+    uint32_t length;
+    uint32_t rank;
+    int32_t shortcut;
+  };
 
   // Each name NUL-terminated and followed by sixteen zero bytes, so names
   // may be compared a word at a time.
   std::string texts_;
-  std::vector<uint32_t> offsets_;
-  std::vector<uint32_t> lengths_;
-  std::vector<uint32_t> ranks_;
-  std::vector<int8_t> shortcuts_;
+  std::vector<Entry> entries_;
   std::vector<int32_t> in_order_;  // numbers by rank
   std::vector<int32_t> slots_;     // number + 1 by hash, 0 for an empty slot
 };

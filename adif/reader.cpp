@@ -43,8 +43,7 @@ namespace {
 // stopped and sets `stop` to the byte found there. Names are the bytes the
 // reader looks at most, so they are read sixteen (or eight) at a time: a
 // working text is followed by enough zero bytes for that (TextArena::copy).
-// Most names are upper case already, and nothing is written back for them:
-// reading a byte just written as part of a wider store stalls the processor.
+// Most names are upper case already, and nothing is written back for them.
 #if defined(__SSE2__)
 char* scan_name(char* p, char& stop) {
   const __m128i colon = _mm_set1_epi8(':');
@@ -55,24 +54,22 @@ char* scan_name(char* p, char& stop) {
   const __m128i past_z = _mm_set1_epi8(static_cast<char>(-128 + 26));
   for (;;) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
-    const auto colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, colon)));
-    const auto closes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, close)));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, zero),
+                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, colon),
+                                                   _mm_cmpeq_epi8(bytes, close)));
+    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(ends));
     const __m128i lower = _mm_cmplt_epi8(_mm_add_epi8(bytes, to_bottom), past_z);
     auto lowers = static_cast<unsigned>(_mm_movemask_epi8(lower));
-    const unsigned stops = zeros | colons | closes;
-    unsigned at = 16;
-    if (stops != 0) {
-      at = static_cast<unsigned>(__builtin_ctz(stops));
-      lowers &= (1u << at) - 1;  // only the bytes before the stop are the name's
-      const unsigned bit = 1u << at;
-      stop = (zeros & bit) != 0 ? '\0' : (colons & bit) != 0 ? ':' : '>';
-    }
+    const unsigned at = stops != 0 ? static_cast<unsigned>(__builtin_ctz(stops)) : 16;
+    lowers &= (1u << at) - 1;  // only the bytes before the stop are the name's
     if (lowers != 0) {
       for (unsigned i = 0; i < at; ++i)
         if (lowers & (1u << i)) p[i] = static_cast<char>(p[i] - 0x20);
     }
-    if (stops != 0) return p + at;
+    if (stops != 0) {
+      stop = p[at];  // never just written: the stop is not a letter
+      return p + at;
+    }
     p += 16;
   }
 }
@@ -101,22 +98,9 @@ bool is_blank(char c) {
 }
 
 // Like atoi, but a number too large for 32 bits saturates instead of being
-// undefined, so a corrupt length just runs to the end of the input.
+// undefined, so a corrupt length just runs to the end of the input. Sets
+// *stop to the first byte after the number.
 int32_t parse_length(const char* p, char** stop) {
-  // Nearly every length is a few digits right after the colon.
-  auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
-  if (digit < 10) {
-    uint32_t value = 0;
-    const char* q = p;
-    for (int n = 0; digit < 10 && n < 9; ++n) {
-      value = value * 10 + digit;
-      digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
-    }
-    if (digit >= 10) {
-      *stop = const_cast<char*>(q);
-      return static_cast<int32_t>(value);
-    }
-  }
   while (is_blank(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -128,6 +112,36 @@ int32_t parse_length(const char* p, char** stop) {
   *stop = const_cast<char*>(p);
   if (negative) return static_cast<int32_t>(-value);
   return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
+}
+
+// The tag part after the colon, "LEN>" or "LEN:TYPE>", from `colon` + 1:
+// sets `length` and returns where the value starts, or null when no '>'
+// closes the tag before `end`.
+char* read_length(char* colon, char* end, int32_t& length) {
+  // Nearly every tag is a few digits and '>'.
+  char* q = colon + 1;
+  auto digit = static_cast<unsigned>(static_cast<unsigned char>(*q) - '0');
+  if (digit < 10) {
+    uint32_t value = digit;
+    digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
+    for (int n = 1; digit < 10 && n < 9; ++n) {
+      value = value * 10 + digit;
+      digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
+    }
+    if (*q == '>') {
+      length = static_cast<int32_t>(value);
+      *q = '\0';
+      return q + 1;
+    }
+  }
+  char* digits_end;
+  length = parse_length(colon + 1, &digits_end);
+  char* close = *digits_end == '>' ? digits_end
+                                   : static_cast<char*>(std::memchr(
+                                         colon + 1, '>', static_cast<std::size_t>(end - colon - 1)));
+  if (close == nullptr) return nullptr;
+  *close = '\0';
+  return close + 1;
 }
 
 bool line_is_whole(const char* line, std::size_t text_length, std::size_t count,
@@ -226,9 +240,10 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     // Fields usually stand at most one blank apart: look at the next two
     // bytes before paying for a memchr call.
     char* open;
-    if (scan < end && *scan == '<') {
+    // (The text is followed by zero bytes, so both bytes can be read.)
+    if (*scan == '<') {
       open = scan;
-    } else if (end - scan > 1 && scan[1] == '<') {
+    } else if (scan[1] == '<') {
       open = scan + 1;
     } else {
       open = static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
@@ -249,19 +264,12 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
 
     int32_t length = -1;
     char* value;
+    *p = '\0';
     if (stop == '>') {
-      *p = '\0';
       value = p + 1;
     } else {
-      *p = '\0';
-      char* digits_end;
-      length = parse_length(p + 1, &digits_end);
-      char* close = *digits_end == '>' ? digits_end
-                                       : static_cast<char*>(std::memchr(
-                                             p + 1, '>', static_cast<std::size_t>(end - p - 1)));
-      if (close == nullptr) break;
-      *close = '\0';
-      value = close + 1;
+      value = read_length(p, end, length);
+      if (value == nullptr) break;
     }
 
     if (length < 0) {

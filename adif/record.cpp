@@ -104,11 +104,6 @@ int shortcut_slot(const char* name) {
   }
 }
 
-AdifField*& shortcut(QsoRecord& record, int slot) {
-  AdifField** slots[] = {&record.call, &record.dxcc, &record.qso_date,
-                         &record.time_on, &record.band, &record.mode};
-  return *slots[slot];
-}
 
 AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
                      std::string& error_text) {

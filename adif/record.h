@@ -51,7 +51,12 @@ void set_duplicate_message(const AdifField& field, std::string& error_text);
 // 2 qso_date, 3 time_on, 4 band, 5 mode; -1 for any other name.
 int shortcut_slot(const char* name);
 // The shortcut of that number in `record`.
-AdifField*& shortcut(QsoRecord& record, int slot);
+inline AdifField*& shortcut(QsoRecord& record, int slot) {
+  static constexpr AdifField* QsoRecord::*kShortcuts[] = {
+      &QsoRecord::call, &QsoRecord::dxcc, &QsoRecord::qso_date,
+      &QsoRecord::time_on, &QsoRecord::band, &QsoRecord::mode};
+  return record.*kShortcuts[slot];
+}
 
 // Makes a field in `record`'s storage (name and value must already live there),
 // inserts it into the tree and points the matching key-field shortcut at it,

@@ -29,24 +29,25 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   if (count == 0) return;
   waiting_count_ = 0;
 
-  // Every name is looked up before any place is used: adding a name moves
-  // the places of those after it.
-  int32_t* ids = guesses_;
-  for (std::size_t i = 0; i < count; ++i) {
-    const char* name = waiting_[i].field->name;
-    const uint32_t length = waiting_[i].name_length;
-    if (ids[i] >= 0 && names_.is(ids[i], name, length)) continue;
-    ids[i] = names_.find_or_add(name, length);
-    // A log of more distinct names than the dictionary holds.
-    if (ids[i] < 0) return insert_one_by_one(record, count, error_text);
-  }
-
   // The first field of each name takes its place; a later one is refused,
   // and the latest refusal is the one the error text tells of. Each shortcut
   // follows the latest field of its name, refused or not.
   std::size_t last_refused = count;
+  const std::size_t known = names_.size();
+  int32_t* ids = guesses_;
   for (std::size_t i = 0; i < count; ++i) {
     AdifField* field = waiting_[i].field;
+    const uint32_t length = waiting_[i].name_length;
+    if (ids[i] < 0 || !names_.is(ids[i], field->name, length)) {
+      ids[i] = names_.find_or_add(field->name, length);
+      // A log of more distinct names than the dictionary holds.
+      if (ids[i] < 0) {
+        for (uint64_t& word : present_) word = 0;
+        return insert_one_by_one(record, count, error_text);
+      }
+      // A new name moves the places of those after it: start over.
+      if (names_.size() != known) return finish_again(record, count, error_text);
+    }
     const uint32_t rank = names_.rank(ids[i]);
     const uint64_t bit = uint64_t{1} << (rank & 63);
     if ((present_[rank >> 6] & bit) != 0) {
@@ -78,6 +79,21 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
     sorted[r]->level = node.level;
   }
   record.fields = sorted[shape.root];
+}
+
+void TreeBuilder::finish_again(QsoRecord& record, std::size_t count, std::string& error_text) {
+  // Learn every name of the record first, then place them all.
+  for (std::size_t i = 0; i < count; ++i) {
+    guesses_[i] = names_.find_or_add(waiting_[i].field->name, waiting_[i].name_length);
+    if (guesses_[i] < 0) {
+      for (uint64_t& word : present_) word = 0;
+      return insert_one_by_one(record, count, error_text);
+    }
+  }
+  for (uint64_t& word : present_) word = 0;
+  for (int slot = 0; slot < 6; ++slot) shortcut(record, slot) = nullptr;
+  waiting_count_ = count;
+  finish(record, error_text);
 }
 
 const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {

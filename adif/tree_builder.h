@@ -62,6 +62,7 @@ class TreeBuilder {
 
   void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
   void insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text);
+  void finish_again(QsoRecord& record, std::size_t count, std::string& error_text);
   const Shape& shape_of(std::size_t count);
 
   Waiting waiting_[kMaxFields];
