@@ -20,8 +20,8 @@ void* TextArena::allocate_slow(std::size_t size) {
 }
 
 char* TextArena::copy(const char* text, std::size_t size) {
-  char* result = static_cast<char*>(allocate(size + 17));
+  char* result = static_cast<char*>(allocate(size + 33));
   if (size != 0) std::memcpy(result, text, size);
-  std::memset(result + size, 0, 17);
+  std::memset(result + size, 0, 33);
   return result;
 }

@@ -23,8 +23,8 @@ class TextArena {
     return result;
   }
   // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned
-  // by the arena. Sixteen more zero bytes follow the NUL, so the copy may be
-  // read (and written back) sixteen bytes at a time up to its end.
+  // by the arena. Thirty-two more zero bytes follow the NUL, so the copy may
+  // be read thirty-two bytes at a time up to its end.
   char* copy(const char* text, std::size_t size);
   // Bytes the arena holds beyond its inline block.
   std::size_t allocated() const { return allocated_; }
