@@ -2,13 +2,15 @@
 // Builds the field tree of a record whose fields come in one reader call,
 // which is how most logs hold their records: one to a line.
 //
-// A log uses a few dozen field names over and over. Each name is looked up in
-// the dictionary of names met so far, which knows its place in name order;
-// marking those places in a bitmap sorts the record's fields in one pass and
-// shows a repeated name at once. The tree is then laid out over the sorted
-// fields in a balanced shape kept per field count. It holds what inserting
-// the fields one by one holds (of two equal names the first, the second
-// refused and reported), with the same key-field shortcuts.
+// A log uses a few dozen field names over and over, mostly in the same order
+// record after record. Each name is checked against the name the previous
+// record had in its position, or else looked up in the dictionary of names
+// met so far, which knows its place in name order; marking those places in a
+// bitmap sorts the record's fields in one pass and shows a repeated name at
+// once. The tree is then laid out over the sorted fields in a balanced shape
+// kept per field count. It holds what inserting the fields one by one holds
+// (of two equal names the first, the second refused and reported), with the
+// same key-field shortcuts.
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -20,6 +22,8 @@
 
 class TreeBuilder {
  public:
+  TreeBuilder();
+
   // Makes a field in `record`'s storage (name and value must already live
   // there; the name is `name_length` bytes, NUL-terminated and followed by
   // a readable word by the time finish() runs). While the record has no tree
@@ -40,8 +44,6 @@ class TreeBuilder {
   // Links the waiting fields into `record`'s tree, sets the shortcuts and, for
   // a refused duplicate, the error text.
   void finish(QsoRecord& record, std::string& error_text);
-
-  TreeBuilder();
 
  private:
   // A record with more fields in one call gets the rest inserted one by one.

@@ -18,6 +18,8 @@ set -euo pipefail
 if [ -z "${VARNEL_E2E_BOUNDED:-}" ]; then
   VARNEL_E2E_BOUNDED=1 exec timeout -k 20 240 bash "$0" "$@"
 fi
+# shellcheck source=../support/own_display.sh
+source "$(dirname "$0")/../support/own_display.sh"
 
 if [ $# -ne 5 ]; then
   echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX" >&2
@@ -61,17 +63,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'fail "interrupted or out of time"' INT TERM
 
-# A display of our own: Xvfb picks a free number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" 2>"$root/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  grep -q '^[0-9]' "$root/display" 2>/dev/null && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$root/xvfb.log")"
-  sleep 0.1
-done
-grep -q '^[0-9]' "$root/display" || fail "Xvfb gave no display number"
-own_display=:$(head -n1 "$root/display")
-export DISPLAY=$own_display
+# A display of our own.
+start_own_display "$root"
+own_display=$DISPLAY
 log "display $DISPLAY, folder $folder"
 
 # wait_window NAME SECONDS: prints the id of the visible window titled NAME.

@@ -12,6 +12,8 @@ set -euo pipefail
 if [ -z "${VARNEL_ZIP_TEST_BOUNDED:-}" ]; then
   VARNEL_ZIP_TEST_BOUNDED=1 exec timeout -k 20 240 bash "$0" "$@"
 fi
+# shellcheck source=../support/own_display.sh
+source "$(dirname "$0")/../support/own_display.sh"
 if [ $# -ne 6 ]; then
   echo "usage: $0 ZIP VERSION GOLDEN_DIR GUI_DRIVER WINE_RUN OBJDUMP" >&2
   exit 2
@@ -76,15 +78,7 @@ split_version=$("$wine_run" --prefix="$prefix" "$folder/varnel-split.exe" --vers
 WINEPREFIX=$prefix timeout 30 "$wineserver" -w || fail "the Wine server of the fresh prefix did not end"
 [ -f "$prefix/system.reg" ] || fail "Wine made no prefix in $prefix"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" 2>"$root/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  grep -q '^[0-9]' "$root/display" 2>/dev/null && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$root/xvfb.log")"
-  sleep 0.1
-done
-grep -q '^[0-9]' "$root/display" || fail "Xvfb gave no display number"
-export DISPLAY=:$(head -n1 "$root/display")
+start_own_display "$root"
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 (cd "$folder" && exec "$wine_run" --prefix="$prefix" VARNEL.exe) >"$root/varnel.log" 2>&1 &
