@@ -90,7 +90,7 @@ char* scan_name(char* p, char& stop) {
                            words::bytes_equal(word, '>');
     uint64_t lower = words::lower_case_bytes(word);
     if (stops != 0) {
-      const unsigned at = words::first_marked(stops);
+      const unsigned at = words::first_set_byte(stops);
       lower &= words::first_bytes(at);
       if (lower != 0) words::store(p, word - (lower >> 2));
       stop = p[at];

@@ -104,7 +104,6 @@ int shortcut_slot(const char* name) {
   }
 }
 
-
 AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
                      std::string& error_text) {
   record.exact_texts = false;  // nothing is known of where these texts live

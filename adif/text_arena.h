@@ -32,10 +32,9 @@ class TextArena {
  private:
   static constexpr std::size_t kAlign = alignof(std::max_align_t);
   static constexpr std::size_t kInlineSize = 4096;
+  static constexpr std::size_t kBlockSize = 16384;
 
   void* allocate_slow(std::size_t size);
-
-  static constexpr std::size_t kBlockSize = 16384;
 
   alignas(std::max_align_t) char inline_[kInlineSize];
   char* next_ = inline_;

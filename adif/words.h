@@ -38,34 +38,6 @@ inline uint64_t lower_case_bytes(uint64_t word) {
   return from_a & ~past_z & ~word & kHigh;
 }
 
-// Where the first marked byte stands (0 to 7); `marks` must not be 0.
-inline unsigned first_marked(uint64_t marks) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctzll(marks)) / 8;
-#else
-  unsigned at = 0;
-  while ((marks & 0x80) == 0) {
-    marks >>= 8;
-    ++at;
-  }
-  return at;
-#endif
-}
-
-// Where the first byte that is not zero stands; `word` must not be 0.
-inline unsigned first_nonzero_byte(uint64_t word) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctzll(word)) / 8;
-#else
-  unsigned at = 0;
-  while ((word & 0xFF) == 0) {
-    word >>= 8;
-    ++at;
-  }
-  return at;
-#endif
-}
-
 // Where the lowest set bit of `word` stands (0 to 63); `word` must not be 0.
 inline unsigned lowest_bit(uint64_t word) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -80,6 +52,11 @@ inline unsigned lowest_bit(uint64_t word) {
 #endif
 }
 
+// Where the first byte with a bit set stands (0 to 7): the first marked byte
+// of a result above, or the first byte two words differ in their xor.
+// `word` must not be 0.
+inline unsigned first_set_byte(uint64_t word) { return lowest_bit(word) / 8; }
+
 // The bytes before byte `count` (0 to 7) of a word.
 inline uint64_t first_bytes(unsigned count) {
   return count == 0 ? 0 : ~uint64_t{0} >> (64 - 8 * count);
@@ -91,7 +68,7 @@ inline int compare_texts(const char* a, const char* b, std::size_t shorter) {
   for (std::size_t i = 0;; i += 8) {
     const uint64_t diff = load(a + i) ^ load(b + i);
     if (diff != 0) {
-      const std::size_t at = i + first_nonzero_byte(diff);
+      const std::size_t at = i + first_set_byte(diff);
       // Past the shorter text's NUL the two agreed up to both their ends.
       if (at > shorter) return 0;
       return static_cast<int>(static_cast<unsigned char>(a[at])) -

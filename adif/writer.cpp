@@ -31,7 +31,7 @@ bool is_application_field(const char* name) {
 std::size_t padded_length(const char* text) {
   for (std::size_t n = 0;; n += 8) {
     const uint64_t zeros = words::zero_bytes(words::load(text + n));
-    if (zeros != 0) return n + words::first_marked(zeros);
+    if (zeros != 0) return n + words::first_set_byte(zeros);
   }
 }
 
