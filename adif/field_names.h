@@ -28,6 +28,17 @@ class FieldNames {
     return entry.length == length && words::same_bytes(texts_.data() + entry.offset, name, length);
   }
 
+  // Whether the text at `at` (followed by a readable word) starts with name
+  // number `id` followed by ':' or '>': a tag name that needs no scanning.
+  // The text's NUL, which no name holds, ends the comparison in time.
+  bool starts(int32_t id, const char* at) const {
+    const Entry& entry = entries_[static_cast<std::size_t>(id)];
+    if (!words::same_bytes(texts_.data() + entry.offset, at, entry.length)) return false;
+    const char after = at[entry.length];
+    return after == ':' || after == '>';
+  }
+  uint32_t length(int32_t id) const { return entries_[static_cast<std::size_t>(id)].length; }
+
   // The name's place in name order among the names met so far (below
   // kCapacity). Adding a name moves the places of the names after it.
   uint32_t rank(int32_t id) const { return entries_[static_cast<std::size_t>(id)].rank; }

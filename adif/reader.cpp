@@ -234,7 +234,7 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
   // in a spare record that becomes the caller's with the first field.
   std::unique_ptr<QsoRecord> spare;
   if (!record) {
-    spare = std::make_unique<QsoRecord>();
+    spare = stream.new_record();
     spare->exact_texts = true;  // every text below is an arena copy, every value cut at its length
   }
   QsoRecord& home = record ? *record : *spare;
@@ -267,8 +267,17 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
 
     char* name = open + 1;
     char stop;
-    char* p = scan_name(name, stop);
-    if (stop == '\0') break;  // unfinished tag: nothing more on this line
+    char* p;
+    // Most tags hold the name the tree builder expects; any other is scanned.
+    int32_t id = stream.trees.expected();
+    if (id >= 0 && stream.trees.names_tag(id, name)) {
+      p = name + stream.trees.name_length(id);
+      stop = *p;
+    } else {
+      id = -1;
+      p = scan_name(name, stop);
+      if (stop == '\0') break;  // unfinished tag: nothing more on this line
+    }
     const auto name_length = static_cast<std::size_t>(p - name);
 
     int32_t length = -1;
@@ -309,7 +318,7 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     }
 
     if (!record) record = std::move(spare);
-    stream.trees.add(*record, name, name_length, value, length, error_text);
+    stream.trees.add(*record, name, name_length, id, value, length, error_text);
     pending = value;
     pending_length = length;
     scan = value + length;

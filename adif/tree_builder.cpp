@@ -3,7 +3,7 @@
 #include "adif/words.h"
 
 TreeBuilder::TreeBuilder() {
-  for (int32_t& guess : guesses_) guess = -1;
+  for (int32_t& next : follows_storage_) next = -1;
 }
 
 void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& error_text) {
@@ -33,30 +33,23 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   // and the latest refusal is the one the error text tells of. Each shortcut
   // follows the latest field of its name, refused or not.
   std::size_t last_refused = count;
-  const std::size_t known = names_.size();
-  int32_t* ids = guesses_;
   for (std::size_t i = 0; i < count; ++i) {
-    AdifField* field = waiting_[i].field;
-    const uint32_t length = waiting_[i].name_length;
-    if (ids[i] < 0 || !names_.is(ids[i], field->name, length)) {
-      ids[i] = names_.find_or_add(field->name, length);
-      // A log of more distinct names than the dictionary holds.
-      if (ids[i] < 0) {
-        for (uint64_t& word : present_) word = 0;
-        return insert_one_by_one(record, count, error_text);
-      }
-      // A new name moves the places of those after it: start over.
-      if (names_.size() != known) return finish_again(record, count, error_text);
+    if (waiting_[i].id < 0) {  // a log of more distinct names than the dictionary holds
+      for (uint64_t& word : present_) word = 0;
+      for (int slot = 0; slot < 6; ++slot) shortcut(record, slot) = nullptr;
+      return insert_one_by_one(record, count, error_text);
     }
-    const uint32_t rank = names_.rank(ids[i]);
+    AdifField* field = waiting_[i].field;
+    const uint32_t rank = names_.rank(waiting_[i].id);
     const uint64_t bit = uint64_t{1} << (rank & 63);
-    if ((present_[rank >> 6] & bit) != 0) {
+    uint64_t& word = present_[rank >> 6];
+    if ((word & bit) != 0) {
       last_refused = i;
     } else {
-      present_[rank >> 6] |= bit;
+      word |= bit;
       by_rank_[rank] = field;
     }
-    const int slot = names_.shortcut(ids[i]);
+    const int slot = names_.shortcut(waiting_[i].id);
     if (slot >= 0) shortcut(record, slot) = field;
   }
   if (last_refused < count) set_duplicate_message(*waiting_[last_refused].field, error_text);
@@ -79,21 +72,6 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
     sorted[r]->level = node.level;
   }
   record.fields = sorted[shape.root];
-}
-
-void TreeBuilder::finish_again(QsoRecord& record, std::size_t count, std::string& error_text) {
-  // Learn every name of the record first, then place them all.
-  for (std::size_t i = 0; i < count; ++i) {
-    guesses_[i] = names_.find_or_add(waiting_[i].field->name, waiting_[i].name_length);
-    if (guesses_[i] < 0) {
-      for (uint64_t& word : present_) word = 0;
-      return insert_one_by_one(record, count, error_text);
-    }
-  }
-  for (uint64_t& word : present_) word = 0;
-  for (int slot = 0; slot < 6; ++slot) shortcut(record, slot) = nullptr;
-  waiting_count_ = count;
-  finish(record, error_text);
 }
 
 const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {

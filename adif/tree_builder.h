@@ -3,11 +3,12 @@
 // which is how most logs hold their records: one to a line.
 //
 // A log uses a few dozen field names over and over, mostly in the same order
-// record after record. Each name is checked against the name the previous
-// record had in its position, or else looked up in the dictionary of names
-// met so far, which knows its place in name order; marking those places in a
-// bitmap sorts the record's fields in one pass and shows a repeated name at
-// once. The tree is then laid out over the sorted fields in a balanced shape
+// record after record. While a tag is read, its name is compared with the
+// name that followed the previous field's name last time (expected()); only
+// when that guess fails is the name scanned and looked up in the dictionary
+// of names met so far, which knows its place in name order. Marking those
+// places in a bitmap sorts the record's fields in one pass and shows a
+// repeated name at once. The tree is then laid out over the sorted fields in a balanced shape
 // kept per field count. It holds what inserting the fields one by one holds
 // (of two equal names the first, the second refused and reported), with the
 // same key-field shortcuts.
@@ -24,17 +25,31 @@ class TreeBuilder {
  public:
   TreeBuilder();
 
+  // The dictionary number of the name the next field of this call probably
+  // has, or -1 for no guess.
+  int32_t expected() const {
+    return follows_[waiting_count_ == 0 ? kStart : waiting_[waiting_count_ - 1].id];
+  }
+  // Whether the tag name at `name` (in a text followed by a readable word)
+  // is name number `id`: its bytes, then ':' or '>'. The name is then upper
+  // case already.
+  bool names_tag(int32_t id, const char* name) const { return names_.starts(id, name); }
+  // The length of name number `id`.
+  uint32_t name_length(int32_t id) const { return names_.length(id); }
+
   // Makes a field in `record`'s storage (name and value must already live
-  // there; the name is `name_length` bytes, NUL-terminated and followed by
-  // a readable word by the time finish() runs). While the record has no tree
-  // yet the field waits for finish(); otherwise it is inserted at once, as
-  // add_field does. Returns the field.
-  AdifField* add(QsoRecord& record, char* name, std::size_t name_length, char* value,
+  // there; the name is `name_length` bytes, NUL-terminated and followed by a
+  // readable word). `id` is the name's dictionary number, or -1 when not
+  // known yet. While the record has no tree yet the field waits for finish();
+  // otherwise it is inserted at once, as add_field does. Returns the field.
+  AdifField* add(QsoRecord& record, char* name, std::size_t name_length, int32_t id, char* value,
                  int32_t length, std::string& error_text) {
     void* memory = record.storage.allocate(sizeof(AdifField));
     AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
     if (record.fields == nullptr && waiting_count_ < kMaxFields) {
-      waiting_[waiting_count_++] = {field, static_cast<uint32_t>(name_length)};
+      if (id < 0) id = names_.find_or_add(name, static_cast<uint32_t>(name_length));
+      if (id >= 0) follows_[waiting_count_ == 0 ? kStart : waiting_[waiting_count_ - 1].id] = id;
+      waiting_[waiting_count_++] = {field, id};
     } else {
       insert_now(record, field, error_text);
     }
@@ -50,9 +65,13 @@ class TreeBuilder {
   static constexpr std::size_t kMaxFields = 128;
   static constexpr std::size_t kWords = FieldNames::kCapacity / 64;
 
+  // follows_[kStart] is the name a call's first field had last time; the
+  // numbers of a full dictionary's unknown names (-1) lead there too.
+  static constexpr int32_t kStart = -1;
+
   struct Waiting {
     AdifField* field;
-    uint32_t name_length;
+    int32_t id;  // -1: the dictionary was full
   };
   struct ShapeNode {  // by rank in name order; the field count for no child
     int32_t left, right, level;
@@ -64,17 +83,17 @@ class TreeBuilder {
 
   void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
   void insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text);
-  void finish_again(QsoRecord& record, std::size_t count, std::string& error_text);
   const Shape& shape_of(std::size_t count);
 
   Waiting waiting_[kMaxFields];
   std::size_t waiting_count_ = 0;
 
   FieldNames names_;
-  // The previous record's names by field position, -1 past its end: a log
-  // repeats them in the same order, and comparing with a guess is cheaper
-  // than looking a name up.
-  int32_t guesses_[kMaxFields];
+  // By name number (from kStart): the number of the name that followed it
+  // last time, or -1. Comparing a tag with a guess is cheaper than scanning
+  // and looking up its name.
+  int32_t follows_storage_[FieldNames::kCapacity + 1];
+  int32_t* const follows_ = follows_storage_ + 1;
   uint64_t present_[kWords] = {};          // by rank: a field of that name is in the record
   AdifField* by_rank_[FieldNames::kCapacity];  // that field, where present_ says so
   std::vector<Shape> shapes_;              // by field count
