@@ -42,6 +42,18 @@ class LineReader {
   // Builds the field trees of the records read from this input.
   TreeBuilder trees;
 
+  // A record the caller is done with: the reader empties it and keeps it for
+  // a later record, which saves an allocation per record. `record` becomes null.
+  void release(std::unique_ptr<QsoRecord>& record) {
+    if (!record) return;
+    record->clear();
+    spare_ = std::move(record);
+  }
+  // An empty record: the one released last, or a new one.
+  std::unique_ptr<QsoRecord> new_record() {
+    return spare_ ? std::move(spare_) : std::make_unique<QsoRecord>();
+  }
+
   // True when reading stopped on an error rather than at the end of the input.
   bool failed() const { return error_; }
 
@@ -50,6 +62,7 @@ class LineReader {
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<char[]> owned_;
+  std::unique_ptr<QsoRecord> spare_;
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

@@ -33,6 +33,13 @@ struct QsoRecord {
   // Owns every field (a refused duplicate included) and every text they point
   // into; destroying the record releases all of it.
   TextArena storage;
+
+  // Makes the record empty, as a new one is, keeping its storage for reuse.
+  void clear() {
+    call = dxcc = qso_date = time_on = band = mode = fields = nullptr;
+    exact_texts = false;
+    storage.clear();
+  }
 };
 
 // Inserts `field` (level 0, no children) into the tree at `root` and returns the

@@ -26,6 +26,14 @@ class TextArena {
   // by the arena. Thirty-two more zero bytes follow the NUL, so the copy may
   // be read thirty-two bytes at a time up to its end.
   char* copy(const char* text, std::size_t size);
+  // Gives everything back at once: the arena is as new, and holds no block
+  // beyond its inline one.
+  void clear() {
+    blocks_.clear();
+    next_ = inline_;
+    left_ = kInlineSize;
+    allocated_ = 0;
+  }
   // Bytes the arena holds beyond its inline block.
   std::size_t allocated() const { return allocated_; }
 

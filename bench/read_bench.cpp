@@ -62,7 +62,7 @@ bool read_log(const char* path, Pass& pass) {
       // The driver's one look-up per record belongs to reading a log, too.
       if (record && find_field(record->fields, "APP_N1MM_ROVERQTH") != nullptr) ++pass.with_qth;
     }
-    if (status != ADIF_LINE_DONE) record.reset();
+    if (status != ADIF_LINE_DONE) reader.release(record);
   }
   pass.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   pass.cpu_seconds = cpu_seconds() - cpu_start;

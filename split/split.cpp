@@ -65,12 +65,12 @@ std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path,
     if (result == ADIF_LINE_DONE) continue;
     if (result == ADIF_END_OF_HEADER) {
       // Fields before the end of the header describe the log, not a QSO.
-      record.reset();
+      input.release(record);
       continue;
     }
     if (result == ADIF_END_OF_RECORD) {
       bool go_on = handle_record(record.get(), state);
-      record.reset();
+      input.release(record);
       if (go_on) continue;
       break;
     }
