@@ -5,6 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "adif/words.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 
@@ -26,6 +32,34 @@ int64_t file_position(std::FILE* file) {
 #else
   return static_cast<int64_t>(ftello(file));
 #endif
+}
+
+// Where the first LF, CR or NUL stands among the `count` bytes at `p`, or
+// `count` when none does.
+std::size_t first_line_break(const char* p, std::size_t count) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= count; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const int marks = _mm_movemask_epi8(_mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
+        _mm_cmpeq_epi8(bytes, zero)));
+    if (marks != 0) return i + words::lowest_bit(static_cast<unsigned>(marks));
+  }
+#else
+  for (; i + 8 <= count; i += 8) {
+    const uint64_t word = words::load(p + i);
+    const uint64_t marks = words::zero_bytes(word) | words::bytes_equal(word, '\n') |
+                           words::bytes_equal(word, '\r');
+    if (marks != 0) return i + words::first_set_byte(marks);
+  }
+#endif
+  for (; i < count; ++i)
+    if (p[i] == '\n' || p[i] == '\r' || p[i] == '\0') return i;
+  return count;
 }
 
 }  // namespace
@@ -95,6 +129,28 @@ std::size_t LineReader::read_line(char* line, std::size_t size) {
   }
   line[copied] = '\0';
   return copied;
+}
+
+const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
+  if (size < 2 || at_end_) return nullptr;
+  if (pos_ == end_ && !refill()) return nullptr;
+  const char* start = data_ + pos_;
+  const std::size_t held = end_ - pos_;
+  const std::size_t at = first_line_break(start, std::min(held, size - 1));
+  // Any other case, a line that runs past the buffer among them, is
+  // read_line's to handle.
+  if (at == held || at == size - 1 || start[at] == '\0') return nullptr;
+  std::size_t length = at + 1;
+  if (start[at] == '\r') {
+    if (length == held) return nullptr;  // what follows the CR is not read yet
+    if (start[length] == '\n') {
+      if (length == size - 1) return nullptr;
+      ++length;
+    }
+  }
+  pos_ += length;
+  count = length;
+  return start;
 }
 
 int64_t LineReader::remaining() {

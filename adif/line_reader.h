@@ -1,6 +1,7 @@
 #pragma once
 // Line-at-a-time reading of an input file as stored bytes, with a large buffer
-// of its own so that a line costs one memchr and one memcpy.
+// of its own so that a line costs one scan, and no copy when it lies whole
+// in the buffer.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,14 @@ class LineReader {
   // them. Returns the number of bytes copied (NUL bytes from the file
   // included); 0 at the end of the input or after a read error.
   std::size_t read_line(char* line, std::size_t size);
+
+  // The usual line without a copy: when the next line ends in LF, or in a CR
+  // that a byte other than LF follows, within the buffered input and within
+  // size - 1 bytes, and holds no NUL, returns where it starts in the buffer
+  // and sets `count` to its length, line end included; the line then counts
+  // as read. Otherwise returns null and reads nothing: read_line gives such a
+  // line. The bytes stay valid until the next read.
+  const char* next_whole_line(std::size_t size, std::size_t& count);
 
   // Bytes of input not yet returned by read_line, or -1 when the input's size
   // cannot be known (a pipe, a terminal). Asked afresh each time, so a log

@@ -217,6 +217,10 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
     carried.swap(stream.carried);
     source = carried.data();
     text_length = carried.size();
+  } else if (const char* whole = stream.next_whole_line(size, text_length)) {
+    // The usual line, taken straight from the reader's buffer: whole, no NUL.
+    source = whole;
+    if (std::memchr(whole, '<', text_length) == nullptr) return ADIF_LINE_DONE;
   } else {
     std::size_t count = stream.read_line(line, size);
     if (count == 0) return ADIF_END_OF_FILE;

@@ -3,7 +3,7 @@
 #include "adif/words.h"
 
 TreeBuilder::TreeBuilder() {
-  for (int32_t& next : follows_storage_) next = -1;
+  for (int32_t& next : follows_) next = -1;
 }
 
 void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& error_text) {
@@ -28,6 +28,7 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   const std::size_t count = waiting_count_;
   if (count == 0) return;
   waiting_count_ = 0;
+  last_ = kStart;
 
   // The first field of each name takes its place; a later one is refused,
   // and the latest refusal is the one the error text tells of. Each shortcut

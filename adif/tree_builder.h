@@ -27,9 +27,7 @@ class TreeBuilder {
 
   // The dictionary number of the name the next field of this call probably
   // has, or -1 for no guess.
-  int32_t expected() const {
-    return follows_[waiting_count_ == 0 ? kStart : waiting_[waiting_count_ - 1].id];
-  }
+  int32_t expected() const { return follows_[last_ + 1]; }
   // Whether the tag name at `name` (in a text followed by a readable word)
   // is name number `id`: its bytes, then ':' or '>'. The name is then upper
   // case already.
@@ -48,7 +46,8 @@ class TreeBuilder {
     AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
     if (record.fields == nullptr && waiting_count_ < kMaxFields) {
       if (id < 0) id = names_.find_or_add(name, static_cast<uint32_t>(name_length));
-      if (id >= 0) follows_[waiting_count_ == 0 ? kStart : waiting_[waiting_count_ - 1].id] = id;
+      if (id >= 0) follows_[last_ + 1] = id;
+      last_ = id;
       waiting_[waiting_count_++] = {field, id};
     } else {
       insert_now(record, field, error_text);
@@ -65,8 +64,8 @@ class TreeBuilder {
   static constexpr std::size_t kMaxFields = 128;
   static constexpr std::size_t kWords = FieldNames::kCapacity / 64;
 
-  // follows_[kStart] is the name a call's first field had last time; the
-  // numbers of a full dictionary's unknown names (-1) lead there too.
+  // Stands for the start of a call among name numbers; a full dictionary's
+  // unknown names (-1) count as a start too.
   static constexpr int32_t kStart = -1;
 
   struct Waiting {
@@ -89,11 +88,11 @@ class TreeBuilder {
   std::size_t waiting_count_ = 0;
 
   FieldNames names_;
-  // By name number (from kStart): the number of the name that followed it
-  // last time, or -1. Comparing a tag with a guess is cheaper than scanning
-  // and looking up its name.
-  int32_t follows_storage_[FieldNames::kCapacity + 1];
-  int32_t* const follows_ = follows_storage_ + 1;
+  // At name number + 1 (kStart + 1 first): the number of the name that
+  // followed it last time, or -1. Comparing a tag with a guess is cheaper
+  // than scanning and looking up its name.
+  int32_t follows_[FieldNames::kCapacity + 1];
+  int32_t last_ = kStart;  // the number of the last waiting field's name
   uint64_t present_[kWords] = {};          // by rank: a field of that name is in the record
   AdifField* by_rank_[FieldNames::kCapacity];  // that field, where present_ says so
   std::vector<Shape> shapes_;              // by field count

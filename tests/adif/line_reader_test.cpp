@@ -11,11 +11,24 @@
 
 namespace {
 
-// Every line read_line returns with a buffer of `size` bytes, up to the end.
-std::vector<std::string> all_lines(LineReader& reader, std::size_t size) {
+// Every line read_line returns with a buffer of `size` bytes, up to the end;
+// with `whole_first`, each line is asked of next_whole_line first, as the
+// reader does, and only what it declines is read with read_line.
+std::vector<std::string> all_lines(LineReader& reader, std::size_t size, bool whole_first = false) {
   std::vector<std::string> lines;
   std::vector<char> buffer(size, '#');
-  while (std::size_t n = reader.read_line(buffer.data(), size)) {
+  for (;;) {
+    std::size_t n = 0;
+    if (const char* whole = whole_first ? reader.next_whole_line(size, n) : nullptr) {
+      EXPECT_TRUE(n > 0 && n < size);
+      const std::string line(whole, n);
+      EXPECT_EQ(line.find('\0'), std::string::npos);
+      EXPECT_TRUE(line.back() == '\n' || line.back() == '\r');
+      lines.push_back(line);
+      continue;
+    }
+    n = reader.read_line(buffer.data(), size);
+    if (n == 0) break;
     EXPECT_LT(n, size);
     EXPECT_EQ(buffer[n], '\0');
     lines.emplace_back(buffer.data(), n);
@@ -68,11 +81,14 @@ TEST(LineReader, FileLinesMatchAcrossRefills) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), file.get()), data.size());
-  for (std::size_t size : {std::size_t{1024}, std::size_t{7}, std::size_t{2}}) {
-    std::rewind(file.get());
-    LineReader reader(file.get());
-    EXPECT_TRUE(all_lines(reader, size) == expected_lines(data, size)) << "buffer " << size;
-    EXPECT_FALSE(reader.failed());
+  for (bool whole_first : {false, true}) {
+    for (std::size_t size : {std::size_t{1024}, std::size_t{7}, std::size_t{2}}) {
+      std::rewind(file.get());
+      LineReader reader(file.get());
+      EXPECT_TRUE(all_lines(reader, size, whole_first) == expected_lines(data, size))
+          << "buffer " << size << (whole_first ? ", whole lines first" : "");
+      EXPECT_FALSE(reader.failed());
+    }
   }
 }
 
