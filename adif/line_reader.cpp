@@ -42,12 +42,26 @@ std::size_t first_line_break(const char* p, std::size_t count) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i zero = _mm_setzero_si128();
+  auto marks = [&](std::size_t at) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
+                        _mm_cmpeq_epi8(bytes, zero));
+  };
+  // Lines run to hundreds of bytes: 64 a round, one branch.
+  for (; i + 64 <= count; i += 64) {
+    const __m128i a = marks(i), b = marks(i + 16), c = marks(i + 32), d = marks(i + 48);
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) {
+      const uint64_t found =
+          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(a))) |
+          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(b))) << 16 |
+          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(c))) << 32 |
+          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(d))) << 48;
+      return i + words::lowest_bit(found);
+    }
+  }
   for (; i + 16 <= count; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    const int marks = _mm_movemask_epi8(_mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
-        _mm_cmpeq_epi8(bytes, zero)));
-    if (marks != 0) return i + words::lowest_bit(static_cast<unsigned>(marks));
+    const int found = _mm_movemask_epi8(marks(i));
+    if (found != 0) return i + words::lowest_bit(static_cast<unsigned>(found));
   }
 #else
   for (; i + 8 <= count; i += 8) {
