@@ -296,9 +296,10 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
 
     if (length < 0) {
       AdifStatus ended;
-      if (std::strcmp(name, "EOH") == 0) {
+      // (The name holds no NUL, so its length and bytes decide, as strcmp would.)
+      if (name_length == 3 && std::memcmp(name, "EOH", 3) == 0) {
         ended = ADIF_END_OF_HEADER;
-      } else if (std::strcmp(name, "EOR") == 0) {
+      } else if (name_length == 3 && std::memcmp(name, "EOR", 3) == 0) {
         ended = ADIF_END_OF_RECORD;
       } else {
         scan = value;

@@ -42,6 +42,15 @@ char* copy_words(char* out, const char* from, std::size_t count) {
   return out + count;
 }
 
+// is_application_field for a name followed by a readable word: one compare.
+bool is_application_name(const char* name) {
+  uint32_t first;
+  std::memcpy(&first, name, sizeof first);
+  uint32_t app;
+  std::memcpy(&app, "APP_", sizeof app);
+  return first == app;
+}
+
 void write_exact_field(OutputStream& stream, const AdifField& field) {
   const std::size_t name_length = padded_length(field.name);
   const auto value_length = static_cast<std::size_t>(field.length);
@@ -120,7 +129,7 @@ void write_record_fields(OutputStream& stream, const QsoRecord& record) {
   while (node != nullptr || depth > 0) {
     for (; node != nullptr; node = node->left) stack[depth++] = node;
     node = stack[--depth];
-    if (!is_application_field(node->name)) write_exact_field(stream, *node);
+    if (!is_application_name(node->name)) write_exact_field(stream, *node);
     node = node->right;
   }
 }
