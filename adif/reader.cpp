@@ -139,7 +139,6 @@ char* read_length(char* colon, char* end, int32_t& length) {
     }
     if (*q == '>') {
       length = static_cast<int32_t>(value);
-      *q = '\0';
       return q + 1;
     }
   }
@@ -149,7 +148,6 @@ char* read_length(char* colon, char* end, int32_t& length) {
                                    : static_cast<char*>(std::memchr(
                                          colon + 1, '>', static_cast<std::size_t>(end - colon - 1)));
   if (close == nullptr) return nullptr;
-  *close = '\0';
   return close + 1;
 }
 
@@ -262,7 +260,6 @@ AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, ch
       open = static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
     }
     if (open == nullptr) break;
-    *open = '\0';
     // Cut only now: the byte just past a value may be the '<' found above.
     if (pending != nullptr) {
       pending[pending_length] = '\0';
