@@ -201,6 +201,16 @@ TEST(AdifReader, TextAfterAnEndTagIsReadByTheNextCall) {
       {"<EOR>" + std::string(1000, ' ') + "<CALL:2>K2<EOR>\r\n", {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
        "CALL=K2|"},
       {"<EOR>\r\n<CALL:2>K2\r\n", {ADIF_END_OF_RECORD, ADIF_LINE_DONE, ADIF_END_OF_FILE}, "CALL=K2|"},
+      // The reader expects the previous record's names: a longer or shorter
+      // name, another case, or the name without a length, is read as written.
+      {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<CALLSIGN:2>K2 <BAND:2>6M <EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|CALLSIGN=K2|"},
+      {"<CALLSIGN:2>K1 <BAND:2>2M <EOR>\r\n<CALL:2>K2 <BANDS:2>6M <EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BANDS=6M|CALL=K2|"},
+      {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<call:2>K2 <Band:2>6M <EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|CALL=K2|"},
+      {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<CALL>K2 <BAND:2>6M <EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.substr(0, 40));
