@@ -15,11 +15,9 @@
 # `timeout`, which signals it in time for the cleanup below to run (ctest's
 # own timeout would kill it outright and leave Xvfb and Wine behind).
 set -euo pipefail
-if [ -z "${VARNEL_E2E_BOUNDED:-}" ]; then
-  VARNEL_E2E_BOUNDED=1 exec timeout -k 20 240 bash "$0" "$@"
-fi
 # shellcheck source=../support/own_display.sh
 source "$(dirname "$0")/../support/own_display.sh"
+run_bounded "$0" "$@"
 
 if [ $# -ne 5 ]; then
   echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX" >&2
@@ -29,9 +27,7 @@ exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5
 for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool not found" >&2; exit 1; }
 done
-# libwine ships this one; /usr/bin/wineserver only comes with the wine package.
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver) || { echo "e2e: wineserver not found" >&2; exit 1; }
+find_wineserver e2e
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
 folder="$root/rover logs"    # what VARNEL sees: the program, the log, old outputs

@@ -9,19 +9,16 @@
 # GUI_DRIVER presses the buttons. The run is bounded by `timeout`, which
 # signals it in time for the cleanup of Wine and Xvfb below.
 set -euo pipefail
-if [ -z "${VARNEL_ZIP_TEST_BOUNDED:-}" ]; then
-  VARNEL_ZIP_TEST_BOUNDED=1 exec timeout -k 20 240 bash "$0" "$@"
-fi
 # shellcheck source=../support/own_display.sh
 source "$(dirname "$0")/../support/own_display.sh"
+run_bounded "$0" "$@"
 if [ $# -ne 6 ]; then
   echo "usage: $0 ZIP VERSION GOLDEN_DIR GUI_DRIVER WINE_RUN OBJDUMP" >&2
   exit 2
 fi
 zip=$(realpath "$1") version=$2 golden=$(realpath "$3") driver=$(realpath "$4")
 wine_run=$(realpath "$5") objdump=$6
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver) || { echo "zip test: wineserver not found" >&2; exit 1; }
+find_wineserver "zip test"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-zip.XXXXXX")
 folder=$root/VARNEL prefix=$root/wineprefix

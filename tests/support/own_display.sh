@@ -1,4 +1,25 @@
-# Sourced by the tests that drive windows: start_own_display FOLDER starts an
+# Sourced by the tests that drive windows under Wine.
+#
+# run_bounded SCRIPT ARGS...: runs the calling script again under `timeout`
+# (once: the variable VARNEL_BOUNDED marks the second run), which signals it
+# in time for its own clean-up of Wine and Xvfb; ctest's timeout would kill
+# it outright and leave them behind. Call it first, as `run_bounded "$0" "$@"`.
+run_bounded() {
+  if [ -z "${VARNEL_BOUNDED:-}" ]; then
+    VARNEL_BOUNDED=1 exec timeout -k 20 240 bash "$@"
+  fi
+}
+
+# find_wineserver NAME: sets wineserver to the Wine server's path, or exits
+# with a message that starts with NAME. libwine ships /usr/lib/wine/wineserver;
+# /usr/bin/wineserver only comes with the wine package.
+find_wineserver() {
+  wineserver=/usr/lib/wine/wineserver
+  [ -x "$wineserver" ] || wineserver=$(command -v wineserver) ||
+    { echo "$1: wineserver not found" >&2; exit 1; }
+}
+
+# start_own_display FOLDER starts an
 # Xvfb of its own, which picks a free display number and writes it to fd 3,
 # and exports DISPLAY for it. Sets xvfb_pid for the caller's clean-up; calls
 # the caller's `fail` when no display comes up within ten seconds.
