@@ -11,9 +11,11 @@ std::size_t FieldNames::slot_of(const char* name, uint32_t length) {
   const auto second = static_cast<unsigned>(length < 8 ? 0 : length - 8 < 8 ? length - 8 : 8);
   const uint64_t all = ~uint64_t{0};
   const uint64_t a = words::load(name) & (first == 8 ? all : words::first_bytes(first));
-  const uint64_t b = second == 0 ? 0 : words::load(name + 8) & (second == 8 ? all : words::first_bytes(second));
+  const uint64_t b =
+      second == 0 ? 0 : words::load(name + 8) & (second == 8 ? all : words::first_bytes(second));
   const uint64_t hash = (a * 0x9E3779B97F4A7C15ULL) ^ (b * 0xC2B2AE3D27D4EB4FULL) ^ length;
-  return static_cast<std::size_t>((hash ^ (hash >> 29)) * 0xBF58476D1CE4E5B9ULL >> 53) & (kSlots - 1);
+  return static_cast<std::size_t>((hash ^ (hash >> 29)) * 0xBF58476D1CE4E5B9ULL >> 53) &
+         (kSlots - 1);
 }
 
 int32_t FieldNames::find_or_add(const char* name, uint32_t length) {

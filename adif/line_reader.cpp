@@ -66,8 +66,8 @@ std::size_t first_line_break(const char* p, std::size_t count) {
 #else
   for (; i + 8 <= count; i += 8) {
     const uint64_t word = words::load(p + i);
-    const uint64_t marks = words::zero_bytes(word) | words::bytes_equal(word, '\n') |
-                           words::bytes_equal(word, '\r');
+    const uint64_t marks =
+        words::zero_bytes(word) | words::bytes_equal(word, '\n') | words::bytes_equal(word, '\r');
     if (marks != 0) return i + words::first_set_byte(marks);
   }
 #endif

@@ -54,9 +54,9 @@ char* scan_name(char* p, char& stop) {
   const __m128i to_bottom = _mm_set1_epi8(static_cast<char>(-128 - 'a'));
   const __m128i past_z = _mm_set1_epi8(static_cast<char>(-128 + 26));
   auto marks = [&](__m128i bytes, unsigned& lowers) {
-    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, zero),
-                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, colon),
-                                                   _mm_cmpeq_epi8(bytes, close)));
+    const __m128i ends =
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, zero),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, colon), _mm_cmpeq_epi8(bytes, close)));
     lowers = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_cmplt_epi8(_mm_add_epi8(bytes, to_bottom), past_z)));
     return static_cast<unsigned>(_mm_movemask_epi8(ends));
@@ -86,8 +86,8 @@ char* scan_name(char* p, char& stop) {
 char* scan_name(char* p, char& stop) {
   for (;;) {
     const uint64_t word = words::load(p);
-    const uint64_t stops = words::zero_bytes(word) | words::bytes_equal(word, ':') |
-                           words::bytes_equal(word, '>');
+    const uint64_t stops =
+        words::zero_bytes(word) | words::bytes_equal(word, ':') | words::bytes_equal(word, '>');
     uint64_t lower = words::lower_case_bytes(word);
     if (stops != 0) {
       const unsigned at = words::first_set_byte(stops);
@@ -144,15 +144,15 @@ char* read_length(char* colon, char* end, int32_t& length) {
   }
   char* digits_end;
   length = parse_length(colon + 1, &digits_end);
-  char* close = *digits_end == '>' ? digits_end
-                                   : static_cast<char*>(std::memchr(
-                                         colon + 1, '>', static_cast<std::size_t>(end - colon - 1)));
+  char* close = *digits_end == '>'
+                    ? digits_end
+                    : static_cast<char*>(
+                          std::memchr(colon + 1, '>', static_cast<std::size_t>(end - colon - 1)));
   if (close == nullptr) return nullptr;
   return close + 1;
 }
 
-bool line_is_whole(const char* line, std::size_t text_length, std::size_t count,
-                   std::size_t size) {
+bool line_is_whole(const char* line, std::size_t text_length, std::size_t count, std::size_t size) {
   // The usual line: no NUL, and the line end is its last byte.
   if (text_length == count && (line[count - 1] == '\n' || line[count - 1] == '\r')) return true;
   if (std::memchr(line, '\n', text_length) != nullptr) return true;

@@ -8,7 +8,10 @@ namespace {
 inline int compare_names(const char* a, const char* b) {
   const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
   const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-  while (*x != 0 && *x == *y) { ++x; ++y; }
+  while (*x != 0 && *x == *y) {
+    ++x;
+    ++y;
+  }
   return static_cast<int>(*x) - static_cast<int>(*y);
 }
 
@@ -94,13 +97,20 @@ const AdifField* find_field(const AdifField* root, const char* name) {
 
 int shortcut_slot(const char* name) {
   switch (name[0]) {
-    case 'B': return std::strcmp(name, "BAND") == 0 ? 4 : -1;
-    case 'C': return std::strcmp(name, "CALL") == 0 ? 0 : -1;
-    case 'D': return std::strcmp(name, "DXCC") == 0 ? 1 : -1;
-    case 'M': return std::strcmp(name, "MODE") == 0 ? 5 : -1;
-    case 'Q': return std::strcmp(name, "QSO_DATE") == 0 ? 2 : -1;
-    case 'T': return std::strcmp(name, "TIME_ON") == 0 ? 3 : -1;
-    default: return -1;
+    case 'B':
+      return std::strcmp(name, "BAND") == 0 ? 4 : -1;
+    case 'C':
+      return std::strcmp(name, "CALL") == 0 ? 0 : -1;
+    case 'D':
+      return std::strcmp(name, "DXCC") == 0 ? 1 : -1;
+    case 'M':
+      return std::strcmp(name, "MODE") == 0 ? 5 : -1;
+    case 'Q':
+      return std::strcmp(name, "QSO_DATE") == 0 ? 2 : -1;
+    case 'T':
+      return std::strcmp(name, "TIME_ON") == 0 ? 3 : -1;
+    default:
+      return -1;
   }
 }
 

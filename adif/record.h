@@ -59,9 +59,9 @@ void set_duplicate_message(const AdifField& field, std::string& error_text);
 int shortcut_slot(const char* name);
 // The shortcut of that number in `record`.
 inline AdifField*& shortcut(QsoRecord& record, int slot) {
-  static constexpr AdifField* QsoRecord::*kShortcuts[] = {
-      &QsoRecord::call, &QsoRecord::dxcc, &QsoRecord::qso_date,
-      &QsoRecord::time_on, &QsoRecord::band, &QsoRecord::mode};
+  static constexpr AdifField* QsoRecord::*kShortcuts[] = {&QsoRecord::call,     &QsoRecord::dxcc,
+                                                          &QsoRecord::qso_date, &QsoRecord::time_on,
+                                                          &QsoRecord::band,     &QsoRecord::mode};
   return record.*kShortcuts[slot];
 }
 

@@ -92,8 +92,8 @@ class TreeBuilder {
   // followed it last time, or -1. Comparing a tag with a guess is cheaper
   // than scanning and looking up its name.
   int32_t follows_[FieldNames::kCapacity + 1];
-  int32_t last_ = kStart;  // the number of the last waiting field's name
-  uint64_t present_[kWords] = {};          // by rank: a field of that name is in the record
+  int32_t last_ = kStart;                      // the number of the last waiting field's name
+  uint64_t present_[kWords] = {};              // by rank: a field of that name is in the record
   AdifField* by_rank_[FieldNames::kCapacity];  // that field, where present_ says so
-  std::vector<Shape> shapes_;              // by field count
+  std::vector<Shape> shapes_;                  // by field count
 };

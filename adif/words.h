@@ -28,7 +28,9 @@ inline void store(char* p, uint64_t word) { std::memcpy(p, &word, sizeof word); 
 inline uint64_t zero_bytes(uint64_t word) { return (word - kOnes) & ~word & kHigh; }
 
 // The high bit of every byte that equals `c`, with the same caveat.
-inline uint64_t bytes_equal(uint64_t word, unsigned char c) { return zero_bytes(word ^ (kOnes * c)); }
+inline uint64_t bytes_equal(uint64_t word, unsigned char c) {
+  return zero_bytes(word ^ (kOnes * c));
+}
 
 // The high bit of every byte from 'a' to 'z'. Exact for every byte.
 inline uint64_t lower_case_bytes(uint64_t word) {

@@ -39,7 +39,9 @@ class Random {
   unsigned below(unsigned n) { return static_cast<unsigned>((next() >> 33) % n); }
   bool chance(unsigned percent) { return below(100) < percent; }
   template <typename T, std::size_t N>
-  const T& pick(const T (&items)[N]) { return items[below(N)]; }
+  const T& pick(const T (&items)[N]) {
+    return items[below(N)];
+  }
 
  private:
   uint64_t state_;
@@ -50,16 +52,16 @@ struct Band {
   unsigned khz;  // bottom of the calling range
 };
 
-constexpr Band kBands[] = {{"6M", 50125},    {"2M", 144200},    {"1.25M", 222100},
-                           {"70CM", 432100}, {"33CM", 903100},  {"23CM", 1296100}};
+constexpr Band kBands[] = {{"6M", 50125},    {"2M", 144200},   {"1.25M", 222100},
+                           {"70CM", 432100}, {"33CM", 903100}, {"23CM", 1296100}};
 constexpr const char* kModes[] = {"SSB", "SSB", "SSB", "CW", "FM", "FT8", "FT8"};
 constexpr const char* kQths[] = {"FN31", "FN32", "FN41", "FN42", "FN43", "FN30"};
-constexpr const char* kPrefixes[] = {"K", "W", "N", "KA", "KB", "KC", "KD", "AA", "AB",
-                                     "WA", "WB", "VE", "VA", "N", "W", "K"};
-constexpr const char* kSections[] = {"CT", "EMA", "WMA", "RI", "NH", "VT", "ME", "ENY",
+constexpr const char* kPrefixes[] = {"K",  "W",  "N",  "KA", "KB", "KC", "KD", "AA",
+                                     "AB", "WA", "WB", "VE", "VA", "N",  "W",  "K"};
+constexpr const char* kSections[] = {"CT",  "EMA", "WMA", "RI",  "NH",  "VT",  "ME", "ENY",
                                      "NNY", "NLI", "NNJ", "SNJ", "EPA", "WPA", "ONE"};
-constexpr const char* kNames[] = {"BOB", "ALICE", "JIM", "MARY", "TOM", "SUE", "DAVE",
-                                  "ANN", "PETE", "JOE", "LIZ", "RON"};
+constexpr const char* kNames[] = {"BOB",  "ALICE", "JIM",  "MARY", "TOM", "SUE",
+                                  "DAVE", "ANN",   "PETE", "JOE",  "LIZ", "RON"};
 
 // One record's line, built field by field.
 class RecordLine {
@@ -119,8 +121,7 @@ std::string grid(Random& random) {
 
 std::string hex_id(Random& random) {
   char text[40];
-  std::snprintf(text, sizeof text, "%016llx%016llx",
-                static_cast<unsigned long long>(random.next()),
+  std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(random.next()),
                 static_cast<unsigned long long>(random.next()));
   return text;
 }
@@ -193,27 +194,51 @@ std::string make_record(Random& random, Clock& clock, const char* qth, unsigned 
   const unsigned optional = random.below(7);
   for (unsigned i = 0; i < optional && record.fields() < 28; ++i) {
     switch (random.below(12)) {
-      case 0: record.field("NAME", random.pick(kNames)); break;
-      case 1: record.field("ARRL_SECT", random.pick(kSections)); break;
-      case 2: record.field("SRX", std::to_string(1 + random.below(2000)), "N"); break;
-      case 3: record.field("STX", std::to_string(serial % 10000), "N"); break;
-      case 4: record.field("APP_N1MM_CONTINENT", "NA"); break;
-      case 5: record.field("APP_N1MM_RUN1RUN2", std::to_string(random.below(3))); break;
-      case 6: record.field("APP_N1MM_ISRUNQSO", std::to_string(random.below(2))); break;
-      case 7: record.field("APP_N1MM_NETBIOSNAME", "ROVER-LAPTOP"); break;
-      case 8: record.field("APP_N1MM_CLAIMEDQSO", "1"); break;
-      case 9: record.field("APP_N1MM_POINTS", std::to_string(1 << random.below(4))); break;
-      case 10: record.field("APP_N1MM_HQ", ""); break;
+      case 0:
+        record.field("NAME", random.pick(kNames));
+        break;
+      case 1:
+        record.field("ARRL_SECT", random.pick(kSections));
+        break;
+      case 2:
+        record.field("SRX", std::to_string(1 + random.below(2000)), "N");
+        break;
+      case 3:
+        record.field("STX", std::to_string(serial % 10000), "N");
+        break;
+      case 4:
+        record.field("APP_N1MM_CONTINENT", "NA");
+        break;
+      case 5:
+        record.field("APP_N1MM_RUN1RUN2", std::to_string(random.below(3)));
+        break;
+      case 6:
+        record.field("APP_N1MM_ISRUNQSO", std::to_string(random.below(2)));
+        break;
+      case 7:
+        record.field("APP_N1MM_NETBIOSNAME", "ROVER-LAPTOP");
+        break;
+      case 8:
+        record.field("APP_N1MM_CLAIMEDQSO", "1");
+        break;
+      case 9:
+        record.field("APP_N1MM_POINTS", std::to_string(1 << random.below(4)));
+        break;
+      case 10:
+        record.field("APP_N1MM_HQ", "");
+        break;
       default:
-        record.field("COMMENT", "Worked from " + std::string(qth) + " via " + band.band +
-                                    " <" + call + "> QSB, rover stop " + number(serial % 97, 2));
+        record.field("COMMENT", "Worked from " + std::string(qth) + " via " + band.band + " <" +
+                                    call + "> QSB, rover stop " + number(serial % 97, 2));
         break;
     }
   }
   // Most records name their QTH in N1MM's field, some in WriteLog's, a few in neither.
   unsigned which = random.below(100);
-  if (which < 88) record.field("APP_N1MM_ROVERQTH", qth);
-  else if (which < 96) record.field("APP_WRITELOG_MYCTY", qth);
+  if (which < 88)
+    record.field("APP_N1MM_ROVERQTH", qth);
+  else if (which < 96)
+    record.field("APP_WRITELOG_MYCTY", qth);
   return record.finish();
 }
 
@@ -226,7 +251,8 @@ bool write(std::FILE* file, const std::string& text) {
 // The i-th of the many-QTH log's locators: FN, two digits, two letters.
 std::string many_qth(unsigned i) {
   char text[8];
-  std::snprintf(text, sizeof text, "FN%02u%c%c", i % 100, 'a' + i / 100 / 24 % 24, 'a' + i / 100 % 24);
+  std::snprintf(text, sizeof text, "FN%02u%c%c", i % 100, 'a' + i / 100 / 24 % 24,
+                'a' + i / 100 % 24);
   return text;
 }
 
@@ -269,8 +295,8 @@ int main(int argc, char** argv) {
   if (many) {
     const long total = qth_count + extra_qsos;
     for (long i = 0; i < total && ok; ++i) {
-      const unsigned which = i < qth_count ? static_cast<unsigned>(i)
-                                           : random.below(static_cast<unsigned>(qth_count));
+      const unsigned which =
+          i < qth_count ? static_cast<unsigned>(i) : random.below(static_cast<unsigned>(qth_count));
       std::string line = make_record(random, clock, many_qth(which).c_str(), ++serial);
       longest = line.size() > longest ? line.size() : longest;
       ok = write(file.get(), line);

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
+#include <io.h>
 #else
 #include <unistd.h>
 #endif
@@ -43,9 +43,12 @@ Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Ic
 
 Answer PosixHost::ask_overwrite(const char* text) {
   switch (existing_) {
-    case ExistingFiles::Overwrite: return Answer::Yes;
-    case ExistingFiles::Keep: return Answer::No;
-    case ExistingFiles::Ask: break;
+    case ExistingFiles::Overwrite:
+      return Answer::Yes;
+    case ExistingFiles::Keep:
+      return Answer::No;
+    case ExistingFiles::Ask:
+      break;
   }
   if (!interactive_) {
     // Nobody can answer, and an existing file is never replaced without a Yes.
@@ -56,9 +59,12 @@ Answer PosixHost::ask_overwrite(const char* text) {
     return Answer::Cancel;
   }
   switch (prompt(text, " [y]es/[n]o/[c]ancel? ", "ync")) {
-    case 'y': return Answer::Yes;
-    case 'n': return Answer::No;
-    default: return Answer::Cancel;
+    case 'y':
+      return Answer::Yes;
+    case 'n':
+      return Answer::No;
+    default:
+      return Answer::Cancel;
   }
 }
 
@@ -95,8 +101,11 @@ char PosixHost::prompt(const char* text, const char* choices, const char* letter
     while (std::isspace(static_cast<unsigned char>(*rest))) ++rest;
     if (end > p && *rest == '\0') {
       char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-      const char* word = letter == 'y' ? "yes" : letter == 'n' ? "no" : letter == 'o' ? "ok"
-                         : letter == 'c' ? "cancel" : "";
+      const char* word = letter == 'y'   ? "yes"
+                         : letter == 'n' ? "no"
+                         : letter == 'o' ? "ok"
+                         : letter == 'c' ? "cancel"
+                                         : "";
       std::size_t n = static_cast<std::size_t>(end - p);
       bool matches = n == 1 || n == std::strlen(word);
       for (std::size_t i = 1; matches && i < n; ++i)

@@ -23,8 +23,8 @@ class PosixHost : public Host {
   bool output_exists(const char* path) override;
   std::FILE* open_output(const char* path) override;
 
-  bool cancelled() const { return cancelled_; }        // some question got Cancel
-  bool open_failed() const { return open_failed_; }    // an output could not be opened
+  bool cancelled() const { return cancelled_; }      // some question got Cancel
+  bool open_failed() const { return open_failed_; }  // an output could not be opened
 
  private:
   Answer ask_overwrite(const char* text);

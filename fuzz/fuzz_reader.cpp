@@ -55,7 +55,8 @@ int check_tree(const AdifField* root, const AdifField* t) {
     fail("value not exactly its declared length", t->name);
   if (find_field(root, t->name) != t) fail("field not found by its own name", t->name);
 
-  if (t->left == nullptr && t->right == nullptr && t->level != 0) fail("leaf above level 0", t->name);
+  if (t->left == nullptr && t->right == nullptr && t->level != 0)
+    fail("leaf above level 0", t->name);
   if (t->left != nullptr && t->left->level != t->level - 1) fail("left child level", t->name);
   if (t->right != nullptr && t->right->level != t->level && t->right->level != t->level - 1)
     fail("right child level", t->name);
@@ -64,7 +65,8 @@ int check_tree(const AdifField* root, const AdifField* t) {
   if (t->level > 0 && (t->left == nullptr || t->right == nullptr))
     fail("inner node without two children", t->name);
   if (t->left != nullptr && std::strcmp(t->left->name, t->name) >= 0) fail("left order", t->name);
-  if (t->right != nullptr && std::strcmp(t->right->name, t->name) <= 0) fail("right order", t->name);
+  if (t->right != nullptr && std::strcmp(t->right->name, t->name) <= 0)
+    fail("right order", t->name);
   return 1 + check_tree(root, t->left) + check_tree(root, t->right);
 }
 
@@ -132,8 +134,8 @@ std::string dump(const QsoRecord* record) {
 std::string dump_shortcuts(const QsoRecord* record) {
   std::string out;
   if (record == nullptr) return out;
-  for (const AdifField* field : {record->band, record->call, record->dxcc, record->mode,
-                                 record->qso_date, record->time_on})
+  for (const AdifField* field :
+       {record->band, record->call, record->dxcc, record->mode, record->qso_date, record->time_on})
     if (field != nullptr) out.append(field->name).append("=").append(field->value).append("|");
   return out;
 }
@@ -184,7 +186,8 @@ struct StreamReading {
         bool negative = false;
         if (j < n && (d[j] == '+' || d[j] == '-')) negative = d[j++] == '-';
         length = 0;
-        for (; j < n && d[j] >= '0' && d[j] <= '9'; ++j) length = std::min<int64_t>(length * 10 + (d[j] - '0'), INT32_MAX);
+        for (; j < n && d[j] >= '0' && d[j] <= '9'; ++j)
+          length = std::min<int64_t>(length * 10 + (d[j] - '0'), INT32_MAX);
         if (negative) length = -length;
         for (; i < n && d[i] != '>'; ++i)
           if (d[i] == '\r' || d[i] == '\n') return false;
@@ -264,8 +267,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case ADIF_END_OF_FILE:
         if (clean) {
           if (ends != expected.ends.size()) fail("end tags dropped", "");
-          if (expected.cut.empty() ? error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0
-                                   : error_text != "ERROR: Input ended inside the value of " + expected.cut)
+          if (expected.cut.empty()
+                  ? error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0
+                  : error_text != "ERROR: Input ended inside the value of " + expected.cut)
             fail("value cut off by the end of the input misreported", "");
           if (expected.cut.empty() && dump(record.get()) != expected.rest)
             fail("unfinished last record differs from the stream reading", "");

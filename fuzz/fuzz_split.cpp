@@ -97,8 +97,8 @@ struct Scratch {
 
   Scratch() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                          "/varnel-fuzz-split.XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/varnel-fuzz-split.XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr) fail("mkdtemp failed", pattern);
@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<QthFile> registry;
   if (through_file) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(std::fopen(scratch.input.c_str(), "rb"),
-                                                           std::fclose);
+                                                          std::fclose);
     if (!input) fail("cannot open", scratch.input);
     ScriptedHost host(script, all_exist, input.get());
     registry = split_by_qth(input.get(), scratch.input.c_str(), host, status);

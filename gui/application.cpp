@@ -27,9 +27,9 @@ bool Application::create_window() {
   window_class.lpszClassName = title;
   if (RegisterClassA(&window_class) == 0) return false;
 
-  main_window = CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, 0,
-                                state.layout_width, state.layout_height, nullptr, nullptr, instance,
-                                &state);
+  main_window =
+      CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, 0,
+                      state.layout_width, state.layout_height, nullptr, nullptr, instance, &state);
   if (main_window == nullptr) return false;
   ShowWindow(main_window, SW_SHOW);
   UpdateWindow(main_window);

@@ -73,7 +73,8 @@ void choose_input_file(WindowState& state) {
   snprintf(chosen, sizeof chosen, "%s", state.input_path);
   OPENFILENAMEA record{};
   record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
-  record.lpstrFilter = "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
+  record.lpstrFilter =
+      "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
   record.lpstrFile = chosen;
   record.nMaxFile = sizeof chosen;
   record.lpstrTitle = "Input ADIF File";

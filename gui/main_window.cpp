@@ -37,8 +37,7 @@ void relayout_status_list(WindowState& state, LPARAM lParam) {
 WindowState* state_of(HWND window, UINT message, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
   }
   return reinterpret_cast<WindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -56,11 +55,11 @@ void create_controls(HWND window, WindowState& state) {
   create_control(window, "BUTTON", "Help", button, 0, 135, 75, 80, 25, ID_HELP);
   create_control(window, "BUTTON", "About", button, 0, 250, 75, 80, 25, ID_ABOUT);
   create_control(window, "BUTTON", "Exit", button, 0, 365, 75, 80, 25, ID_EXIT);
-  state.status_list = create_control(
-      window, "LISTBOX", "",
-      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT,
-      WS_EX_CLIENTEDGE, STATUS_X, STATUS_Y, state.layout_width - 60, state.layout_height - 200,
-      ID_STATUS_LIST);
+  state.status_list = create_control(window, "LISTBOX", "",
+                                     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                                         LBS_NOSEL | LBS_NOINTEGRALHEIGHT,
+                                     WS_EX_CLIENTEDGE, STATUS_X, STATUS_Y, state.layout_width - 60,
+                                     state.layout_height - 200, ID_STATUS_LIST);
   if (state.status_list != nullptr) {
     // Fixed pitch, so that 8 pixels per character is a fair horizontal extent.
     SendMessageA(state.status_list, WM_SETFONT,

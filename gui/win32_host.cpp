@@ -10,10 +10,14 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
   const UINT style = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_OKCANCEL) |
                      (icon == Icon::Question ? MB_ICONQUESTION : MB_ICONERROR);
   switch (modal_calls().message_box(nullptr, text, caption, style)) {
-    case IDYES: return Answer::Yes;
-    case IDNO: return Answer::No;
-    case IDOK: return Answer::Ok;
-    default: return Answer::Cancel;
+    case IDYES:
+      return Answer::Yes;
+    case IDNO:
+      return Answer::No;
+    case IDOK:
+      return Answer::Ok;
+    default:
+      return Answer::Cancel;
   }
 }
 

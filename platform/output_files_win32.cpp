@@ -1,9 +1,9 @@
 #include "platform/output_files.h"
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
-#include <windows.h>
 
 #include <cstdint>
 
@@ -45,8 +45,8 @@ std::FILE* open_output(const char* path, std::FILE* input) {
         out.nFileIndexHigh == in.nFileIndexHigh && out.nFileIndexLow == in.nFileIndexLow) &&
       SetEndOfFile(handle);
   // From here the descriptor, and then the stream, own the handle.
-  const int fd = usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY)
-                        : -1;
+  const int fd =
+      usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
   if (fd == -1) CloseHandle(handle);
   std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
   if (fd != -1 && file == nullptr) _close(fd);

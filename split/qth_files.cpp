@@ -129,8 +129,8 @@ int32_t close_qth_files(QthFile* root, StatusLists& status) {
       std::snprintf(text, sizeof text, "Wrote %4d QSOs to %s", root->qso_count, name);
       add_status_message(0, status, text);
     } else {
-      std::snprintf(text, sizeof text, "ERROR: Could not write all %d QSOs to %s",
-                    root->qso_count, name);
+      std::snprintf(text, sizeof text, "ERROR: Could not write all %d QSOs to %s", root->qso_count,
+                    name);
       add_status_message(2, status, text);
     }
     root->stream.reset();

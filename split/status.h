@@ -6,7 +6,7 @@
 #include <vector>
 
 struct StatusMessage {
-  std::string text;                    // the line's own copy
+  std::string text;                     // the line's own copy
   std::unique_ptr<StatusMessage> next;  // the next older line of the same list
 };
 

@@ -42,7 +42,8 @@ TEST(AdifReader, OneCallReadsTheTagsOfOneLine) {
   } cases[] = {
       {"<CALL:6>N0CALL <BAND:3>20M <EOR>\r\n", ADIF_END_OF_RECORD, "BAND=20M|CALL=N0CALL|"},
       {"<call:6:S>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL|"},
-      {"<Qso_Date:8:D>20240101<my_grid:4>fn31\n", ADIF_LINE_DONE, "MY_GRID=fn31|QSO_DATE=20240101|"},
+      {"<Qso_Date:8:D>20240101<my_grid:4>fn31\n", ADIF_LINE_DONE,
+       "MY_GRID=fn31|QSO_DATE=20240101|"},
       {"<n\xe9z:1>x\r\n", ADIF_LINE_DONE, "N\xe9Z=x|"},
       {"<eor>\r\n", ADIF_END_OF_RECORD, "null"},
       {"<Eor>\r\n", ADIF_END_OF_RECORD, "null"},
@@ -102,7 +103,9 @@ TEST(AdifReader, StoredFieldsKeepTheirDeclaredLengthAndShortcuts) {
 }
 
 TEST(AdifReader, RecordCollectsFieldsAcrossCallsUntilEndOfRecord) {
-  Reading r("<ADIF_VER:5>3.1.0\r\n<EOH>\r\n<CALL:6>N0CALL\r\n<BAND:3>20M\r\n<EOR><MODE:2>CW\r\n<EOR>\r\n");
+  Reading r(
+      "<ADIF_VER:5>3.1.0\r\n<EOH>\r\n<CALL:6>N0CALL\r\n<BAND:3>20M\r\n<EOR><MODE:2>CW\r\n<EOR>"
+      "\r\n");
   EXPECT_EQ(r.next(), ADIF_LINE_DONE);
   EXPECT_EQ(r.next(), ADIF_END_OF_HEADER);
   EXPECT_EQ(r.fields(), "ADIF_VER=3.1.0|");  // the caller throws header fields away
@@ -135,8 +138,10 @@ TEST(AdifReader, LinesWithoutLineEndWithinTheBufferAreTruncated) {
     std::string shown;  // the line text in the error message
   } cases[] = {
       {full + "\r\n", full},
-      {tag + std::string(1023 - tag.size(), 'y') + "\r\n<EOR>\r\n", tag + std::string(1023 - tag.size(), 'y')},
-      {"<EOR>" + std::string(1018, ' '), "<EOR>" + std::string(1018, ' ')},  // last line filling the buffer
+      {tag + std::string(1023 - tag.size(), 'y') + "\r\n<EOR>\r\n",
+       tag + std::string(1023 - tag.size(), 'y')},
+      {"<EOR>" + std::string(1018, ' '),
+       "<EOR>" + std::string(1018, ' ')},  // last line filling the buffer
       {std::string("<CALL:6>N0CALL\0 <EOR>\r\n", 23), "<CALL:6>N0CALL"},  // NUL before the line end
   };
   for (const Case& c : cases) {
@@ -179,8 +184,8 @@ TEST(AdifReader, RecordsOfChangingNamesComeOutInNameOrder) {
     r.record.reset();
     ASSERT_EQ(r.next(), ADIF_END_OF_RECORD);
     ASSERT_EQ(r.fields(), fields);
-    ASSERT_EQ(r.error, "Duplicate field: <" + fields.substr(fields.rfind('|', fields.size() - 2) + 1,
-                                                          7) + ":1>y");
+    ASSERT_EQ(r.error, "Duplicate field: <" +
+                           fields.substr(fields.rfind('|', fields.size() - 2) + 1, 7) + ":1>y");
   }
   EXPECT_EQ(r.next(), ADIF_END_OF_FILE);
 }
@@ -191,26 +196,37 @@ TEST(AdifReader, TextAfterAnEndTagIsReadByTheNextCall) {
     std::vector<AdifStatus> statuses;
     std::string last_fields;  // the record after the last status
   } cases[] = {
-      {"<CALL:2>K1 <EOR> <CALL:2>K2 <EOR>\r\n", {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "CALL=K2|"},
-      {"<ADIF_VER:5>3.1.4 <EOH><CALL:2>K1 <EOR>\r\n", {ADIF_END_OF_HEADER, ADIF_END_OF_RECORD},
+      {"<CALL:2>K1 <EOR> <CALL:2>K2 <EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "CALL=K2|"},
+      {"<ADIF_VER:5>3.1.4 <EOH><CALL:2>K1 <EOR>\r\n",
+       {ADIF_END_OF_HEADER, ADIF_END_OF_RECORD},
        "CALL=K1|"},
       // The EOR on the last line of a value that ran over several lines.
       {"<NOTES:7>abc\r\nde<EOR><CALL:2>K2\r\n<EOR>\r\n",
-       {ADIF_END_OF_RECORD, ADIF_LINE_DONE, ADIF_END_OF_RECORD}, "CALL=K2|"},
-      // A remainder is part of a line already accepted: the buffer limit does not apply to it.
-      {"<EOR>" + std::string(1000, ' ') + "<CALL:2>K2<EOR>\r\n", {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       {ADIF_END_OF_RECORD, ADIF_LINE_DONE, ADIF_END_OF_RECORD},
        "CALL=K2|"},
-      {"<EOR>\r\n<CALL:2>K2\r\n", {ADIF_END_OF_RECORD, ADIF_LINE_DONE, ADIF_END_OF_FILE}, "CALL=K2|"},
+      // A remainder is part of a line already accepted: the buffer limit does not apply to it.
+      {"<EOR>" + std::string(1000, ' ') + "<CALL:2>K2<EOR>\r\n",
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "CALL=K2|"},
+      {"<EOR>\r\n<CALL:2>K2\r\n",
+       {ADIF_END_OF_RECORD, ADIF_LINE_DONE, ADIF_END_OF_FILE},
+       "CALL=K2|"},
       // The reader expects the previous record's names: a longer or shorter
       // name, another case, or the name without a length, is read as written.
       {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<CALLSIGN:2>K2 <BAND:2>6M <EOR>\r\n",
-       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|CALLSIGN=K2|"},
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "BAND=6M|CALLSIGN=K2|"},
       {"<CALLSIGN:2>K1 <BAND:2>2M <EOR>\r\n<CALL:2>K2 <BANDS:2>6M <EOR>\r\n",
-       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BANDS=6M|CALL=K2|"},
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "BANDS=6M|CALL=K2|"},
       {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<call:2>K2 <Band:2>6M <EOR>\r\n",
-       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|CALL=K2|"},
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "BAND=6M|CALL=K2|"},
       {"<CALL:2>K1 <BAND:2>2M <EOR>\r\n<CALL>K2 <BAND:2>6M <EOR>\r\n",
-       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD}, "BAND=6M|"},
+       {ADIF_END_OF_RECORD, ADIF_END_OF_RECORD},
+       "BAND=6M|"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.substr(0, 40));

@@ -55,7 +55,8 @@ TEST(AdifRecord, ThreeFieldsBalanceWithCallAtTheRoot) {
   FieldPool pool;
   std::string error;
   AdifField* root = nullptr;
-  for (const char* name : {"BAND", "CALL", "MODE"}) root = insert_field(root, pool.make(name), error);
+  for (const char* name : {"BAND", "CALL", "MODE"})
+    root = insert_field(root, pool.make(name), error);
   ASSERT_NE(root, nullptr);
   EXPECT_STREQ(root->name, "CALL");
   EXPECT_EQ(root->level, 1);
@@ -73,7 +74,8 @@ TEST(AdifRecord, WalkYieldsNamesInByteOrder) {
   std::string error;
   AdifField* root = nullptr;
   // "\xC4" must sort after "Z": bytes compare as unsigned values.
-  for (const char* name : {"CALL", "BAND_RX", "TIME_ON", "\xC4", "BAND", "TIME_OFF", "QSO_DATE", "A1", "Z"})
+  for (const char* name :
+       {"CALL", "BAND_RX", "TIME_ON", "\xC4", "BAND", "TIME_OFF", "QSO_DATE", "A1", "Z"})
     root = insert_field(root, pool.make(name), error);
   EXPECT_EQ(in_order(root), (std::vector<std::string>{"A1", "BAND", "BAND_RX", "CALL", "QSO_DATE",
                                                       "TIME_OFF", "TIME_ON", "Z", "\xC4"}));
@@ -148,7 +150,8 @@ TEST(AdifRecord, FindFieldIsExactAndCaseSensitive) {
   EXPECT_EQ(find_field(root, "CALL"), call);
   const AdifField* const_root = root;
   EXPECT_EQ(find_field(const_root, "CALL"), call);
-  for (const char* absent : {"call", "CAL", "CALL ", "", "ZZZ"}) EXPECT_EQ(find_field(root, absent), nullptr) << absent;
+  for (const char* absent : {"call", "CAL", "CALL ", "", "ZZZ"})
+    EXPECT_EQ(find_field(root, absent), nullptr) << absent;
 }
 
 TEST(AdifRecord, ManyInsertsKeepTheTreeBalancedAndOrdered) {

@@ -14,7 +14,8 @@ using Fields = std::vector<std::pair<std::string, std::string>>;
 void fill(QsoRecord& record, const Fields& fields, std::string& error) {
   for (const auto& [name, value] : fields)
     add_field(record, record.storage.copy(name.data(), name.size()),
-              record.storage.copy(value.data(), value.size()), static_cast<int32_t>(value.size()), error);
+              record.storage.copy(value.data(), value.size()), static_cast<int32_t>(value.size()),
+              error);
 }
 
 std::string written(const AdifField* root) {
@@ -32,7 +33,11 @@ TEST(AdifWriter, FieldsComeOutInNameOrderWithoutAppFields) {
   } cases[] = {
       {{{"CALL", "N0CALL"}, {"MODE", "CW"}, {"APP_N1MM_ROVERQTH", "HOME"}, {"BAND", "20M"}},
        "<BAND:3>20M <CALL:6>N0CALL <MODE:2>CW "},
-      {{{"MY_APP_X", "c"}, {"APP_", "x"}, {"APPLE", "b"}, {"APP", "a"}, {"APP_WRITELOG_MYCTY", "ME"}},
+      {{{"MY_APP_X", "c"},
+        {"APP_", "x"},
+        {"APPLE", "b"},
+        {"APP", "a"},
+        {"APP_WRITELOG_MYCTY", "ME"}},
        "<APP:1>a <APPLE:1>b <MY_APP_X:1>c "},
       {{{"APP_N1MM_ROVERQTH", "HOME"}, {"APP_X", "1"}}, ""},
       {{}, ""},

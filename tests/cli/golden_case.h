@@ -11,6 +11,7 @@
 //                   work folder as DIR and line ends as \n (none when absent)
 //   exit_code       varnel-split's exit status
 //   stderr_has.txt  texts its standard error must hold (it must be empty when absent)
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -20,8 +21,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace golden {
 

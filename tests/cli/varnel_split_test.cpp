@@ -22,11 +22,11 @@ struct Outcome {
 // Runs `command` through the shell in `folder` with standard input from
 // `input` (a file or /dev/null), capturing both output streams.
 Outcome run_in(const fs::path& folder, const std::string& command,
-           const std::string& input = "/dev/null") {
+               const std::string& input = "/dev/null") {
   const fs::path out = folder.parent_path() / (folder.filename().string() + ".out");
   const fs::path err = folder.parent_path() / (folder.filename().string() + ".err");
-  const std::string line = "cd '" + folder.string() + "' && " + command + " <'" + input +
-                           "' >'" + out.string() + "' 2>'" + err.string() + "'";
+  const std::string line = "cd '" + folder.string() + "' && " + command + " <'" + input + "' >'" +
+                           out.string() + "' 2>'" + err.string() + "'";
   Outcome run;
   int status = std::system(line.c_str());
   if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
@@ -110,10 +110,11 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
     int exit_code;
     const char* err_has;
     const char* out_has;
-    const char* absent = nullptr;    // nothing may be made there
+    const char* absent = nullptr;      // nothing may be made there
     const char* fn31_bytes = nullptr;  // rover_FN31.adi's bytes afterwards
   };
-  const std::string long_qth = "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
+  const std::string long_qth =
+      "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
   const Case cases[] = {
       {"ln -s rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},
@@ -122,18 +123,23 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
       {"mkdir away && ln -s away/planted.adi rover_FN31.adi", "VARNEL rover.adi", 1,
        "rover_FN31.adi already exists", "", "away/planted.adi"},
       {"mkdir away && ln -s away/planted.adi rover_FN31.adi", "VARNEL --overwrite rover.adi", 1,
-       "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi", "away/planted.adi"},
+       "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi",
+       "away/planted.adi"},
       {"mkfifo rover_FN31.adi", "timeout 10 VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi"},
-      {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000", "Wrote    2 QSOs"},
-      {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1, "Could not open output file rover_0000", ""},
+      {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000",
+       "Wrote    2 QSOs"},
+      {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1,
+       "Could not open output file rover_0000", ""},
       // The question about rover_FN42.adi comes while rover_FN31.adi is open.
       {"printf old >rover_FN42.adi", "VARNEL rover.adi <&- 2>&-", 1, "", "Wrote    1 QSOs", nullptr,
        "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
       {"printf old >rover_FN42.adi", "VARNEL rover.adi >&- 2>&-", 1, "", "", nullptr,
        "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},
-      {"for i in $(seq 100 299); do printf '<CALL:4>K%d <APP_N1MM_ROVERQTH:4>FN31 <EOR>\\r\\n' $i; done >>rover.adi",
-       "ulimit -f 2; VARNEL rover.adi", 1, "", "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
+      {"for i in $(seq 100 299); do printf '<CALL:4>K%d <APP_N1MM_ROVERQTH:4>FN31 <EOR>\\r\\n' $i; "
+       "done >>rover.adi",
+       "ulimit -f 2; VARNEL rover.adi", 1, "",
+       "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.command);
@@ -172,9 +178,11 @@ TEST(VarnelSplit, RunningOutOfMemoryOnAPipedLogIsAReadError) {
   ASSERT_FALSE(work.empty());
   const std::string command =
       "mkfifo rover.adi && "
-      "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n<CALL:4>K1AB <NOTES:2147483647>x\r\n';"
+      "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n<CALL:4>K1AB "
+      "<NOTES:2147483647>x\r\n';"
       "    yes 0123456789012345678901234567890123456789 | head -c 400000000; } >rover.adi & ) && "
-      "ulimit -v 150000 && " + binary + " rover.adi";
+      "ulimit -v 150000 && " +
+      binary + " rover.adi";
   Outcome run = run_in(work, "(" + command + ")");
   EXPECT_EQ(1, run.exit_code) << run.err;
   EXPECT_NE(run.out.find("ERROR: Could not read all of rover.adi"), std::string::npos) << run.out;
@@ -210,7 +218,8 @@ TEST(VarnelSplit, AsksOnTerminal) {
     const fs::path typed = work.string() + ".typed";
     std::ofstream(typed, std::ios::binary) << c.typed;
 
-    Outcome run = run_in(work, "script -qec \"" + binary + " rover.adi\" /dev/null", typed.string());
+    Outcome run =
+        run_in(work, "script -qec \"" + binary + " rover.adi\" /dev/null", typed.string());
 
     EXPECT_EQ(std::atoi(golden::first_line(case_dir / "exit_code").c_str()), run.exit_code);
     size_t prompts = 0;

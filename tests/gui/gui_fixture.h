@@ -2,8 +2,8 @@
 // A fresh main window per test, made by Application::create_window under
 // Wine, with the modal calls answered and recorded. Every window creation is
 // recorded too, through a CBT hook, with the parameters it was asked for.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -70,8 +70,8 @@ class Window : public ::testing::Test {
       snprintf(record->lpstrFile, record->nMaxFile, "%s", chosen.empty() ? "junk" : chosen.c_str());
       return chosen.empty() ? FALSE : TRUE;
     };
-    fake.shell_execute = [this](HWND owner, const char* verb, const char* file, const char* parameters,
-                                const char* directory, int show) {
+    fake.shell_execute = [this](HWND owner, const char* verb, const char* file,
+                                const char* parameters, const char* directory, int show) {
       shell.push_back({owner, verb, file, parameters == nullptr && directory == nullptr, show});
       return reinterpret_cast<HINSTANCE>(42);
     };
@@ -115,8 +115,9 @@ class Window : public ::testing::Test {
       std::wstring text(SendMessageW(list, LB_GETTEXTLEN, i, 0), L'\0');
       SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
       std::string narrow(text.size() * 2, '\0');
-      const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           &narrow[0], static_cast<int>(narrow.size()), nullptr, nullptr);
+      const int size =
+          WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0],
+                              static_cast<int>(narrow.size()), nullptr, nullptr);
       narrow.resize(size);
       result.push_back(narrow);
     }

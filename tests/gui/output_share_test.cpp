@@ -2,8 +2,8 @@
 // writing may succeed; QTHs that differ only in letter case, which name one
 // file there, never both write it; the input is never opened as an output,
 // and a name too long for the file system counts as absent.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -29,7 +29,8 @@ class OutputShare : public testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("varnel-share-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("varnel-share-" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
@@ -56,10 +57,9 @@ TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
 
 TEST_F(OutputShare, QthsDifferingInCaseGoStraightToTheOpenFailureBox) {
   const fs::path input = folder_ / "rover.adi";
-  std::ofstream(input, std::ios::binary)
-      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n"
-         "<CALL:4>K2BB <APP_N1MM_ROVERQTH:2>Me <EOR>\r\n"
-         "<CALL:4>K3CC <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n";
+  std::ofstream(input, std::ios::binary) << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n"
+                                            "<CALL:4>K2BB <APP_N1MM_ROVERQTH:2>Me <EOR>\r\n"
+                                            "<CALL:4>K3CC <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n";
   FakeHost host;
   host.answers = {Answer::Ok};
   StatusLists status;
@@ -91,7 +91,8 @@ TEST_F(OutputShare, OnlyANameThatCannotBeThereCountsAsAbsent) {
       {folder + "\\no-such-folder\\x.adi", false},
       {folder + "\\bad<name>.adi", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(platform::output_exists(c.path.c_str()), c.exists) << c.path;
+  for (const auto& c : cases)
+    EXPECT_EQ(platform::output_exists(c.path.c_str()), c.exists) << c.path;
 }
 
 // A hard link named like an output file is the input under another name: it
@@ -101,9 +102,11 @@ TEST_F(OutputShare, OnlyANameThatCannotBeThereCountsAsAbsent) {
 TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   const fs::path input = folder_ / "rover.adi";
   const std::string qth(250, 'Q');
-  const std::string log = "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
-                          "<CALL:4>K2BB <APP_N1MM_ROVERQTH:4>FN42 <EOR>\r\n"
-                          "<CALL:4>K3CC <APP_N1MM_ROVERQTH:250>" + qth + " <EOR>\r\n";
+  const std::string log =
+      "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
+      "<CALL:4>K2BB <APP_N1MM_ROVERQTH:4>FN42 <EOR>\r\n"
+      "<CALL:4>K3CC <APP_N1MM_ROVERQTH:250>" +
+      qth + " <EOR>\r\n";
   std::ofstream(input, std::ios::binary) << log;
   const std::string link = (folder_ / "rover_FN42.adi").string();
   ASSERT_TRUE(CreateHardLinkA(link.c_str(), input.string().c_str(), nullptr));
@@ -112,7 +115,8 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   StatusLists status;
   host.input = std::fopen(input.string().c_str(), "rb");
   ASSERT_NE(host.input, nullptr);
-  std::unique_ptr<QthFile> registry = split_by_qth(host.input, input.string().c_str(), host, status);
+  std::unique_ptr<QthFile> registry =
+      split_by_qth(host.input, input.string().c_str(), host, status);
   std::fclose(host.input);
   EXPECT_EQ(close_qth_files(registry.get(), status), 1);
 
@@ -120,7 +124,8 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");
   EXPECT_EQ(host.asked[1].text, "Could not open output file " + link + "\n");
   EXPECT_EQ(host.asked[2].text,
-            ("Could not open output file " + (folder_ / ("rover_" + qth + ".adi")).string()).substr(0, 127));
+            ("Could not open output file " + (folder_ / ("rover_" + qth + ".adi")).string())
+                .substr(0, 127));
   EXPECT_EQ(read_bytes(input), log);
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }

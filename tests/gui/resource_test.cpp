@@ -2,8 +2,9 @@
 // strings with LoadStringA, icons through the resource directory and the
 // shell, the version block through the version API. Runs under Wine with the
 // program's folder as working directory.
-#include <windows.h>
+#include "resource.h"
 
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
@@ -11,8 +12,6 @@
 #include <regex>
 #include <string>
 #include <vector>
-
-#include "resource.h"
 
 namespace {
 
@@ -27,7 +26,8 @@ std::string program_path() {
 // The program file mapped as data: its resources without running any of it.
 class ProgramFile {
  public:
-  ProgramFile() : module_(LoadLibraryExA(program_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+  ProgramFile()
+      : module_(LoadLibraryExA(program_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
   ~ProgramFile() {
     if (module_) FreeLibrary(module_);
   }
@@ -136,9 +136,9 @@ TEST(VarnelResources, IconGroupHasA32And16PixelImageOf16Colours) {
     // Header, 16 palette entries, 4-bit rows and 1-bit mask rows, each row padded to 4 bytes.
     const size_t row4 = (size / 2 + 3) / 4 * 4, row1 = (size / 8 + 3) / 4 * 4;
     EXPECT_EQ(image.size(), 40 + 16 * 4 + size * (row4 + row1));
-    HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()),
-                                          static_cast<DWORD>(image.size()), TRUE, 0x00030000,
-                                          size, size, 0);
+    HICON icon =
+        CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()),
+                                 static_cast<DWORD>(image.size()), TRUE, 0x00030000, size, size, 0);
     EXPECT_NE(icon, nullptr);
     if (icon) DestroyIcon(icon);
   }
@@ -163,9 +163,11 @@ TEST(VarnelResources, ManifestAsksForCommonControls6AsInvokerOnWindows7To11) {
     const char* pattern;
     bool present;
   } parts[] = {
-      {"common controls 6", R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")", true},
+      {"common controls 6", R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")",
+       true},
       {"as invoker", R"(<requestedExecutionLevel\s+level="asInvoker")", true},
-      {"Windows 10 and 11", R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)", true},
+      {"Windows 10 and 11", R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)",
+       true},
       {"Windows 8.1", R"(<supportedOS Id="\{1f676c76-80e1-4239-95bb-83d0f6d0da78\}"/>)", true},
       {"Windows 8", R"(<supportedOS Id="\{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38\}"/>)", true},
       {"Windows 7", R"(<supportedOS Id="\{35138b9a-5d96-4fbd-8e2d-a2440225f93a\}"/>)", true},

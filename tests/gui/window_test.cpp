@@ -1,6 +1,5 @@
 // The real main window under Wine, driven by real messages.
 #include <windows.h>
-
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -61,7 +60,8 @@ TEST_F(Window, MakesClassWindowAndSevenControlsAsAskedInTabOrder) {
   ASSERT_EQ(created.size(), 1 + kControls.size());
   EXPECT_EQ(created[0].class_name + "|" + created[0].text, "VARNEL|VARNEL");
   EXPECT_EQ(created[0].style, 0x10CF0000u);
-  EXPECT_EQ(created[0].ex_style & ~WS_EX_WINDOWEDGE, 0u);  // the system adds the edge to framed windows
+  EXPECT_EQ(created[0].ex_style & ~WS_EX_WINDOWEDGE,
+            0u);  // the system adds the edge to framed windows
   RECT outer{};
   GetWindowRect(main, &outer);
   EXPECT_EQ(outer.right - outer.left, 500);
@@ -93,7 +93,8 @@ TEST_F(Window, MakesClassWindowAndSevenControlsAsAskedInTabOrder) {
   EXPECT_EQ(names_client.bottom % SendMessageA(input_list, LB_GETITEMHEIGHT, 0, 0), 0);
   for (int id = ID_INPUT; id <= ID_EXIT; ++id) {
     const Created& want = kControls[id - ID_INPUT + 1];
-    EXPECT_EQ(edges(placed(GetDlgItem(main, id))), edges({want.x, want.y, want.x + 80, want.y + 25}));
+    EXPECT_EQ(edges(placed(GetDlgItem(main, id))),
+              edges({want.x, want.y, want.x + 80, want.y + 25}));
   }
   EXPECT_EQ(SendMessageA(status_list, WM_GETFONT, 0, 0),
             reinterpret_cast<LRESULT>(GetStockObject(SYSTEM_FIXED_FONT)));
@@ -130,7 +131,10 @@ TEST_F(Window, KeepsMinimumTrackingSizeAndStatusListLayoutThroughResizes) {
     }
   };
   expect_layout("created");
-  struct Step { const char* name; int width, height; };
+  struct Step {
+    const char* name;
+    int width, height;
+  };
   for (const Step& s : {Step{"larger", 700, 600}, Step{"narrow", 520, 410}, Step{"wide", 900, 450},
                         Step{"below minimum", 300, 200}}) {
     SetWindowPos(main, nullptr, 0, 0, s.width, s.height, SWP_NOMOVE | SWP_NOZORDER);
@@ -152,9 +156,10 @@ TEST_F(Window, KeepsMinimumTrackingSizeAndStatusListLayoutThroughResizes) {
 
 TEST_F(Window, OtherNotificationsAndIdsOnlyGetDefaultProcessing) {
   chosen = write_file("log.adi", record("AA"));
-  const struct { int id, code; } cases[] = {{ID_INPUT, 1},  {ID_SPLIT, 5}, {ID_HELP, 0xFFFF},
-                                            {ID_ABOUT, 1},  {ID_EXIT, 1},  {1000, 0},
-                                            {1006, 0},      {ID_STATUS_LIST, 0}};
+  const struct {
+    int id, code;
+  } cases[] = {{ID_INPUT, 1}, {ID_SPLIT, 5}, {ID_HELP, 0xFFFF}, {ID_ABOUT, 1},
+               {ID_EXIT, 1},  {1000, 0},     {1006, 0},         {ID_STATUS_LIST, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     EXPECT_EQ(command(c.id, c.code), 0);
@@ -188,20 +193,26 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
 }
 
 TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
-  const std::string rover = write_file("rover.log.adi", "<EOH>\r\n" + record("FN31PR_HILLTOP") +
-                                                            record("FN31PR_HILLTOP") + record("FN42"));
+  const std::string rover =
+      write_file("rover.log.adi", "<EOH>\r\n" + record("FN31PR_HILLTOP") +
+                                      record("FN31PR_HILLTOP") + record("FN42"));
   const std::string none = write_file("none.adi", "<CALL:4>W1AW <EOR>\r\n");
   const std::string cut = write_file("cut.adi", record("A") + std::string(1100, 'x'));
-  const std::string longer = write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
+  const std::string longer =
+      write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
   struct Step {
     std::string input;
     std::vector<std::string> want;  // "*" stands for any non-empty line
     size_t questions;
   };
   const Step steps[] = {
-      {rover, {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""}, 0},
+      {rover,
+       {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""},
+       0},
       {none, {"Did not create any output files!", ""}, 0},
-      {rover, {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""}, 2},
+      {rover,
+       {"Wrote    2 QSOs to rover_FN31PR_HILLTOP.adi", "Wrote    1 QSOs to rover_FN42.adi", ""},
+       2},
       {cut, {"*", "", "Wrote    1 QSOs to cut_A.adi", ""}, 0},
       {longer, {"Wrote    1 QSOs to longer_A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT.adi", ""}, 0},
   };
@@ -215,10 +226,14 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
     std::vector<std::string> shown = lines(status_list);
     ASSERT_EQ(shown.size(), step.want.size());
     for (size_t i = 0; i < shown.size(); ++i) {
-      if (step.want[i] == "*") EXPECT_FALSE(shown[i].empty()); else EXPECT_EQ(shown[i], step.want[i]);
+      if (step.want[i] == "*")
+        EXPECT_FALSE(shown[i].empty());
+      else
+        EXPECT_EQ(shown[i], step.want[i]);
       longest = std::max(longest, shown[i].size());
     }
-    EXPECT_EQ(SendMessageA(status_list, LB_GETHORIZONTALEXTENT, 0, 0), static_cast<LRESULT>(8 * longest));
+    EXPECT_EQ(SendMessageA(status_list, LB_GETHORIZONTALEXTENT, 0, 0),
+              static_cast<LRESULT>(8 * longest));
     ASSERT_EQ(boxes.size(), step.questions);
     for (const BoxCall& box : boxes) {
       EXPECT_EQ(box.owner, nullptr);
@@ -236,7 +251,8 @@ TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   ASSERT_EQ(dialogs.size(), 2u);
   const OPENFILENAMEA& r = dialogs[0];
   EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEA));
-  EXPECT_EQ(std::string(r.lpstrFilter, 39), std::string("ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
+  EXPECT_EQ(std::string(r.lpstrFilter, 39),
+            std::string("ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
   EXPECT_EQ(r.nFilterIndex, 0u);
   EXPECT_EQ(r.nMaxFile, 260u);
   EXPECT_STREQ(r.lpstrTitle, "Input ADIF File");
@@ -257,9 +273,10 @@ TEST_F(Window, AboutHelpAndExit) {
   EXPECT_EQ(boxes[0].owner, main);
   EXPECT_EQ(boxes[0].caption, "About this program...");
   EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
-  EXPECT_TRUE(std::regex_match(boxes[0].text,
-                               std::regex("VARNEL\nVersion 1\\.1 -- [A-Z][a-z]{2} [ 1-3][0-9] "
-                                          "20[0-9]{2} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\nVARNEL contributors")))
+  EXPECT_TRUE(std::regex_match(
+      boxes[0].text,
+      std::regex("VARNEL\nVersion 1\\.1 -- [A-Z][a-z]{2} [ 1-3][0-9] "
+                 "20[0-9]{2} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\nVARNEL contributors")))
       << boxes[0].text;
 
   command(ID_HELP);
@@ -278,7 +295,9 @@ TEST_F(Window, AboutHelpAndExit) {
 }
 
 TEST(HelpTarget, AddressWithoutSchemeIsTakenFromProgramFolder) {
-  const struct { const char *address, *module, *want; } cases[] = {
+  const struct {
+    const char *address, *module, *want;
+  } cases[] = {
       {"help\\varnel.html", "C:\\apps\\VARNEL.exe", "C:\\apps\\help\\varnel.html"},
       {"https://example.org/varnel", "C:\\apps\\VARNEL.exe", "https://example.org/varnel"},
       {"mailto:op@example.org", "C:\\apps\\VARNEL.exe", "mailto:op@example.org"},
@@ -300,12 +319,16 @@ TEST_F(Window, MessageLoopEndsWithCodeZeroOnExitAndOnClose) {
 }
 
 TEST_F(Window, OneSplitAtATimeAndQuitWaitsForIt) {
-  const std::string rover = write_file("rover.adi", record("FN31") + record("FN31") + record("FN42"));
+  const std::string rover =
+      write_file("rover.adi", record("FN31") + record("FN31") + record("FN42"));
   write_file("rover_FN31.adi", "old");
   write_file("rover_FN42.adi", "old");
   const std::string other = write_file("other.adi", record("ZZ"));
-  const struct { const char* name; UINT message; WPARAM wParam; } quits[] = {
-      {"Exit", WM_COMMAND, ID_EXIT}, {"close box", WM_CLOSE, 0}};
+  const struct {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  } quits[] = {{"Exit", WM_COMMAND, ID_EXIT}, {"close box", WM_CLOSE, 0}};
   for (const auto& quit : quits) {
     SCOPED_TRACE(quit.name);
     choose(rover);
@@ -344,10 +367,17 @@ TEST(Win32Host, MapsAnswersAndStyles) {
     return answer;
   };
   Win32Host host(nullptr);
-  const struct { int pressed; Buttons buttons; Icon icon; UINT style; Answer want; } cases[] = {
+  const struct {
+    int pressed;
+    Buttons buttons;
+    Icon icon;
+    UINT style;
+    Answer want;
+  } cases[] = {
       {IDYES, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::Yes},
       {IDNO, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::No},
-      {IDCANCEL, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::Cancel},
+      {IDCANCEL, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION,
+       Answer::Cancel},
       {IDOK, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Ok},
       {0, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
       {IDABORT, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
@@ -365,10 +395,12 @@ TEST(Win32Host, MapsAnswersAndStyles) {
 }
 
 TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
-  EXPECT_TRUE(GetWindowLongPtrA(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);  // Explorer drops only then
+  EXPECT_TRUE(GetWindowLongPtrA(main, GWL_EXSTYLE) &
+              WS_EX_ACCEPTFILES);  // Explorer drops only then
   const std::string earlier = write_file("earlier.adi", record("FN31"));
   write_file("earlier_FN31.adi", "old");  // so that the split stops at a question
-  const std::string first = (dir / "first log.adi").string(), second = (dir / "second.adi").string();
+  const std::string first = (dir / "first log.adi").string(),
+                    second = (dir / "second.adi").string();
   const std::string too_long = (dir / (std::string(250, 'x') + ".adi")).string();
   const struct {
     const char* name;
@@ -393,7 +425,10 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
       if (row.during_split) send_drop();
       return IDNO;
     };
-    if (row.during_split) command(ID_SPLIT); else EXPECT_EQ(send_drop(), 0);
+    if (row.during_split)
+      command(ID_SPLIT);
+    else
+      EXPECT_EQ(send_drop(), 0);
     EXPECT_EQ(GlobalSize(drop), 0u);  // released by DragFinish
     EXPECT_EQ(std::string(input_path), row.want);
     const std::string name = std::filesystem::path(row.want).filename().string();

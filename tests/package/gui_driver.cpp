@@ -20,7 +20,8 @@ namespace {
 
 class Library {
  public:
-  explicit Library(const char* path) : module_(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+  explicit Library(const char* path)
+      : module_(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
   ~Library() {
     if (module_) FreeLibrary(module_);
   }

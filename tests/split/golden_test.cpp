@@ -35,7 +35,8 @@ class OptionHost : public FakeHost {
 // "CAPTION BUTTONS ICON: TEXT" with the work folder as DIR and line ends as \n.
 std::string describe(const AskedQuestion& q, const std::string& work) {
   std::string text = q.text;
-  for (size_t at; (at = text.find(work)) != std::string::npos;) text.replace(at, work.size(), "DIR");
+  for (size_t at; (at = text.find(work)) != std::string::npos;)
+    text.replace(at, work.size(), "DIR");
   for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, "\\n");
   return q.caption + (q.buttons == Buttons::YesNoCancel ? " YesNoCancel" : " OkCancel") +
          (q.icon == Icon::Question ? " Question: " : " Error: ") + text;

@@ -22,7 +22,8 @@ TEST(Paths, FileNamePartFollowsTheLastSeparatorOfEitherKind) {
   for (const Case& c : cases) {
     const char* name = file_name_part(c.path);
     EXPECT_STREQ(name, c.name) << c.path;
-    EXPECT_EQ(name, c.path + std::string(c.path).size() - std::string(c.name).size()) << "points into the path";
+    EXPECT_EQ(name, c.path + std::string(c.path).size() - std::string(c.name).size())
+        << "points into the path";
   }
 }
 
@@ -49,7 +50,8 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
       {"rover.adi", "\\/:*?\"<>|", "rover__________.adi"},
       {"rover.adi", std::string("a\x01\t\x1f\x20\x7f\xe9.b", 9), "rover_a___ \x7f\xe9.b.adi"},
   };
-  for (const Case& c : cases) EXPECT_EQ(output_path(c.input, c.qth.c_str()), c.output) << c.input << " " << c.qth;
+  for (const Case& c : cases)
+    EXPECT_EQ(output_path(c.input, c.qth.c_str()), c.output) << c.input << " " << c.qth;
 }
 
 }  // namespace

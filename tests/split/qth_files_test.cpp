@@ -40,14 +40,16 @@ TEST(QthRegistry, InsertionBalancesAndFindsByExactBytes) {
   EXPECT_EQ(root->left->qth, "K");
   EXPECT_EQ(root->right->qth, "M");
   EXPECT_EQ(root->left->level + root->right->level, 0);
-  for (const char* qth : {"Me", "ME", "", "\xC4", "FN31 "}) root = insert_qth_file(std::move(root), entry(qth));
+  for (const char* qth : {"Me", "ME", "", "\xC4", "FN31 "})
+    root = insert_qth_file(std::move(root), entry(qth));
   EXPECT_EQ(aa_count(root.get()), 8);
   for (const char* qth : {"K", "L", "M", "Me", "ME", "", "\xC4", "FN31 "}) {
     QthFile* found = find_qth_file(root.get(), qth);
     ASSERT_NE(found, nullptr) << qth;
     EXPECT_EQ(found->qth, qth);
   }
-  for (const char* absent : {"k", "FN31", "MEE", "N"}) EXPECT_EQ(find_qth_file(root.get(), absent), nullptr);
+  for (const char* absent : {"k", "FN31", "MEE", "N"})
+    EXPECT_EQ(find_qth_file(root.get(), absent), nullptr);
   EXPECT_EQ(find_qth_file(nullptr, "K"), nullptr);
   for (int i = 0; i < 300; ++i)
     root = insert_qth_file(std::move(root), entry(std::to_string(i * 7919 % 1000).c_str()));
@@ -110,7 +112,8 @@ TEST_F(Creation, AnswerToTheOverwriteQuestionDecides) {
 }
 
 TEST_F(Creation, OpenFailureAsksWhetherToSkipOrStop) {
-  ASSERT_EQ(mkdir((dir / "rover_ME.adi").c_str(), 0700), 0);  // a folder cannot be opened for writing
+  ASSERT_EQ(mkdir((dir / "rover_ME.adi").c_str(), 0700),
+            0);  // a folder cannot be opened for writing
   const std::string expected = "Could not open output file " + (dir / "rover_ME.adi") + "\n";
   struct Case {
     Answer answer;
@@ -144,7 +147,8 @@ TEST_F(Creation, OverLongTextsAreCutTo127Bytes) {
   // A folder that does not exist: absent, so no question, and the open fails.
   const std::string missing = dir / "no-such-folder/rover_" + qth + ".adi";
   host.answers = {Answer::Ok};
-  auto failed = create_qth_file(qth.c_str(), (dir / "no-such-folder/rover.adi").c_str(), host, open_paths);
+  auto failed =
+      create_qth_file(qth.c_str(), (dir / "no-such-folder/rover.adi").c_str(), host, open_paths);
   ASSERT_EQ(host.asked.size(), 2u);
   EXPECT_EQ(host.asked[0].text, ("Are you sure you want to overwrite rover_" + qth).substr(0, 127));
   EXPECT_EQ(host.asked[1].text, ("Could not open output file " + missing).substr(0, 127));
@@ -187,8 +191,9 @@ TEST_F(Creation, ClosingReportsOpenFilesInQthOrder) {
   StatusLists status;
   EXPECT_EQ(close_qth_files(root.get(), status), 4);
   EXPECT_EQ(status_lines(status),
-            (std::vector<std::string>{"Wrote    3 QSOs to rover_FN31.adi", "Wrote 12345 QSOs to rover_FN32.adi",
-                                      "Wrote    1 QSOs to rover_ME.adi", "Wrote    0 QSOs to rover_Me.adi", ""}));
+            (std::vector<std::string>{
+                "Wrote    3 QSOs to rover_FN31.adi", "Wrote 12345 QSOs to rover_FN32.adi",
+                "Wrote    1 QSOs to rover_ME.adi", "Wrote    0 QSOs to rover_Me.adi", ""}));
   EXPECT_EQ(find_qth_file(root.get(), "FN31")->stream, nullptr);
   EXPECT_EQ(read_bytes(dir / "rover_FN31.adi"), "bytes");
   EXPECT_EQ(read_bytes(dir / "rover_DECLINED.adi"), "old");
@@ -209,8 +214,9 @@ TEST(QthClosing, StreamThatLostBytesIsReportedAsAnError) {
     e->stream->write(std::string(size, 'x').c_str());
     StatusLists status;
     EXPECT_EQ(close_qth_files(e.get(), status), 1) << size;
-    EXPECT_EQ(status_lines(status),
-              (std::vector<std::string>{"ERROR: Could not write all 2 QSOs to rover_FULL.adi", ""}));
+    EXPECT_EQ(
+        status_lines(status),
+        (std::vector<std::string>{"ERROR: Could not write all 2 QSOs to rover_FULL.adi", ""}));
   }
 }
 

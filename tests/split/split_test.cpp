@@ -59,12 +59,14 @@ TEST(SplitByQth, RecordsGoToTheFileOfTheirQth) {
     Files files;
   } cases[] = {
       {"header fields never reach a record",
-       "Log export\r\n<ADIF_VER:5>3.1.0 <PROGRAMID:4>TEST\r\n<EOH>\r\n<CALL:6>N0CALL <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n",
+       "Log export\r\n<ADIF_VER:5>3.1.0 <PROGRAMID:4>TEST\r\n<EOH>\r\n<CALL:6>N0CALL "
+       "<APP_N1MM_ROVERQTH:2>ME <EOR>\r\n",
        {{"rover_ME.adi", "<EOH>\r\n<CALL:6>N0CALL <EOR>\r\n"}}},
       {"ROVERQTH wins over MYCTY",
        "<CALL:2>K1 <APP_WRITELOG_MYCTY:2>WW <APP_N1MM_ROVERQTH:2>RR <EOR>\r\n"
        "<CALL:2>K2 <app_writelog_mycty:2>WW <EOR>\r\n",
-       {{"rover_RR.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"}, {"rover_WW.adi", "<EOH>\r\n<CALL:2>K2 <EOR>\r\n"}}},
+       {{"rover_RR.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"},
+        {"rover_WW.adi", "<EOH>\r\n<CALL:2>K2 <EOR>\r\n"}}},
       {"empty ROVERQTH still decides",
        "<CALL:2>K1 <APP_N1MM_ROVERQTH:0> <APP_WRITELOG_MYCTY:2>WW <EOR>\r\n",
        {{"rover_.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"}}},
@@ -72,7 +74,8 @@ TEST(SplitByQth, RecordsGoToTheFileOfTheirQth) {
        "<CALL:2>K0 <EOR>\r\n<EOR>\r\n" + kRecordA + "<CALL:2>K2 <APP_X_ROVERQTH:1>A <EOR>\r\n",
        {{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}},
       {"fields without a QTH after the last end of record are dropped quietly",
-       kRecordA + "<CALL:2>K9 <BAND:2>2M\r\n", {{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}},
+       kRecordA + "<CALL:2>K9 <BAND:2>2M\r\n",
+       {{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}},
       {"last line without a line end is read",
        kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>A <EOR>",
        {{"rover_A.adi", "<EOH>\r\n" + kWrittenA + "<CALL:2>K2 <EOR>\r\n"}}},
@@ -96,7 +99,8 @@ TEST(SplitByQth, CancelAtTheSecondQthKeepsTheFirstFile) {
   write_bytes(split.dir / "rover_B.adi", "old");
   split.host.answers = {Answer::Cancel};
   split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>B <EOR>\r\n" + kRecordA);
-  EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}, {"rover_B.adi", "old"}}));
+  EXPECT_EQ(split.outputs(),
+            (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}, {"rover_B.adi", "old"}}));
   EXPECT_EQ(split.host.asked.size(), 1u);
   EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    1 QSOs to rover_A.adi", ""}));
 }
@@ -104,16 +108,19 @@ TEST(SplitByQth, CancelAtTheSecondQthKeepsTheFirstFile) {
 TEST(SplitByQth, TruncatedLineStopsTheSplitAndIsReported) {
   SplitRun split;
   const std::string long_line(1100, 'x');
-  split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>A\r\n" + long_line + "\r\n<EOR>\r\n" + kRecordA);
+  split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>A\r\n" + long_line + "\r\n<EOR>\r\n" +
+            kRecordA);
   EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}));
   EXPECT_EQ(split.stderr_text, "ERROR:\tUnrecognized status 4 returned from parse_ADIF()\n");
-  EXPECT_EQ(status_lines(split.status), (Lines{"ERROR: Truncated input line: " + long_line.substr(0, 1023), "",
-                                                "Wrote    1 QSOs to rover_A.adi", ""}));
+  EXPECT_EQ(status_lines(split.status),
+            (Lines{"ERROR: Truncated input line: " + long_line.substr(0, 1023), "",
+                   "Wrote    1 QSOs to rover_A.adi", ""}));
 }
 
 TEST(SplitByQth, DuplicateFieldIsReportedAsAWarningAtTheEnd) {
   SplitRun split;
-  split.run("<CALL:2>K1 <CALL:2>K2 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n<BAND:3>20M <BAND:2>6M <EOR>\r\n");
+  split.run(
+      "<CALL:2>K1 <CALL:2>K2 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n<BAND:3>20M <BAND:2>6M <EOR>\r\n");
   EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}}));
   EXPECT_EQ(split.stderr_text, "");
   EXPECT_EQ(status_lines(split.status),
@@ -123,12 +130,15 @@ TEST(SplitByQth, DuplicateFieldIsReportedAsAWarningAtTheEnd) {
 TEST(SplitByQth, TwoQthsNamingOneFileNeverWriteItTwice) {
   SplitRun split;
   split.host.answers = {Answer::Ok};
-  split.run("<CALL:2>K1 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K2 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n"
-            "<CALL:2>K3 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K4 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n");
+  split.run(
+      "<CALL:2>K1 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K2 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n"
+      "<CALL:2>K3 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K4 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n");
   ASSERT_EQ(split.host.asked.size(), 1u);
-  EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + (split.dir / "rover_A_B.adi") + "\n");
+  EXPECT_EQ(split.host.asked[0].text,
+            "Could not open output file " + (split.dir / "rover_A_B.adi") + "\n");
   EXPECT_EQ(split.host.asked[0].caption, "Error");
-  EXPECT_EQ(split.outputs(), (Files{{"rover_A_B.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n<CALL:2>K3 <EOR>\r\n"}}));
+  EXPECT_EQ(split.outputs(),
+            (Files{{"rover_A_B.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n<CALL:2>K3 <EOR>\r\n"}}));
   EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    2 QSOs to rover_A_B.adi", ""}));
 }
 

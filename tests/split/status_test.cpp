@@ -42,12 +42,14 @@ TEST(StatusLists, ShownLinesGoFromHighestSeverityWithABlankAfterEachGroup) {
        {"Wrote    1 QSOs to rover_A.adi", "Wrote    2 QSOs to rover_B.adi", ""}},
       {{{"w"}, {"dup"}, {"e1", "e2"}}, {"e1", "e2", "", "dup", "", "w", ""}},
       {{{}, {"dup"}, {}}, {"dup", ""}},
-      {{{""}, {}, {"Did not create any output files!"}}, {"Did not create any output files!", "", "", ""}},
+      {{{""}, {}, {"Did not create any output files!"}},
+       {"Did not create any output files!", "", "", ""}},
   };
   for (const Case& c : cases) {
     StatusLists lists;
     for (int severity = 0; severity < 3; ++severity)
-      for (const std::string& line : c.severity[severity]) add_status_message(severity, lists, line.c_str());
+      for (const std::string& line : c.severity[severity])
+        add_status_message(severity, lists, line.c_str());
     EXPECT_EQ(status_lines(lists), c.shown);
   }
 }
