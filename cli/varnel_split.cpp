@@ -12,6 +12,7 @@
 #include <string>
 
 #include "options.h"
+#include "platform/input_file.h"
 #include "posix_host.h"
 #include "process_start.h"
 #include "split/qth_files.h"
@@ -20,10 +21,6 @@
 #include "split/version.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Writes the status lines; false when standard output could not take them.
 bool print_status(const StatusLists& status) {
@@ -55,7 +52,7 @@ int main(int argc, char** argv) {
   }
 
   // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
-  std::unique_ptr<std::FILE, FileCloser> input(std::fopen(options.file, "rb"));
+  platform::InputFile input(std::fopen(options.file, "rb"));
   if (!input) {
     int reason = errno;
     std::fprintf(stderr, "Error opening %s: %s\n", options.file, std::strerror(reason));

@@ -7,16 +7,13 @@
 #include "gui/modal_calls.h"
 #include "gui/resource.h"
 #include "gui/win32_host.h"
+#include "platform/input_file.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 void add_line(HWND list, const char* text) {
   SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -34,7 +31,7 @@ bool split_command(WindowState& state) {
   std::FILE* opened = nullptr;
   // Binary: the reader wants the bytes as stored, CR LF included.
   const int error = open_input(&opened, state.input_path, "rb");
-  std::unique_ptr<std::FILE, FileCloser> input(opened);
+  platform::InputFile input(opened);
   if (!input) {
     show_error_box(error, state.input_path, "opening");
     return true;
@@ -50,9 +47,9 @@ bool split_command(WindowState& state) {
     add_status_message(2, lists, "Did not create any output files!");
   }
   registry.reset();
-  for (int severity = 2; severity >= 0; --severity) {
-    if (show_status_list(state, lists.heads[severity].get()) > 0) add_line(state.status_list, "");
-  }
+  show_status_groups(
+      lists, [&](const StatusMessage* head) { return show_status_list(state, head); },
+      [&] { add_line(state.status_list, ""); });
   state.split_running = false;
   if (state.quit_pending) {
     state.quit_pending = false;

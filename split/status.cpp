@@ -23,10 +23,13 @@ std::vector<const std::string*> oldest_first(const StatusMessage* head) {
 
 std::vector<std::string> status_lines(const StatusLists& lists) {
   std::vector<std::string> shown;
-  for (int severity = 2; severity >= 0; --severity) {
-    std::vector<const std::string*> lines = oldest_first(lists.heads[severity].get());
-    for (const std::string* line : lines) shown.push_back(*line);
-    if (!lines.empty()) shown.emplace_back();
-  }
+  show_status_groups(
+      lists,
+      [&](const StatusMessage* head) {
+        std::vector<const std::string*> lines = oldest_first(head);
+        for (const std::string* line : lines) shown.push_back(*line);
+        return lines.size();
+      },
+      [&] { shown.emplace_back(); });
   return shown;
 }

@@ -25,6 +25,17 @@ void add_status_message(int severity, StatusLists& lists, const char* text);
 // The lines of one list, oldest first.
 std::vector<const std::string*> oldest_first(const StatusMessage* head);
 
-// Every line the status list shows after a split: severity 2, then 1, then 0,
-// each group oldest first and followed by one empty line when it is not empty.
+// Shows the lists in the order a split's outcome is read: severity 2, then 1,
+// then 0. `show_list(head)` shows one list oldest first and returns how many
+// lines it added; `separate()` then follows each list that added any, so
+// the groups stand apart.
+template <class ShowList, class Separate>
+void show_status_groups(const StatusLists& lists, ShowList show_list, Separate separate) {
+  for (int severity = 2; severity >= 0; --severity) {
+    if (show_list(lists.heads[severity].get()) > 0) separate();
+  }
+}
+
+// Every line the status list shows after a split, as show_status_groups
+// orders them, the empty separator lines included.
 std::vector<std::string> status_lines(const StatusLists& lists);
