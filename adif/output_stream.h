@@ -1,6 +1,8 @@
 #pragma once
-// A buffered, move-only output byte stream that remembers whether anything
-// went wrong: a short write, the final flush or the close.
+// A buffered output byte stream that remembers whether anything
+// went wrong: a short write, the final flush or the close. It is neither
+// copied nor moved (a buffer pointer into it would dangle); owners hold it
+// by unique_ptr.
 #include <cstddef>
 #include <cstdio>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "../cli/golden_case.h"
+#include "golden_case.h"
 #include "fake_host.h"
 #include "split/qth_files.h"
 #include "split/split.h"
