@@ -31,7 +31,7 @@ int32_t FieldNames::add(const char* name, uint32_t length, std::size_t slot) {
   const auto id = static_cast<int32_t>(entries_.size());
   entries_.push_back({static_cast<uint32_t>(texts_.size()), length, 0, 0});
   texts_.append(name, length);
-  texts_.append(33, '\0');
+  texts_.append(1 + scan::kPadding, '\0');
   entries_.back().shortcut = shortcut_slot(text(static_cast<std::size_t>(id)));
   slots_[slot] = id + 1;
 

@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "adif/scan.h"
 #include "adif/words.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 class FieldNames {
  public:
@@ -32,33 +29,12 @@ class FieldNames {
     return entry.length == length && words::same_bytes(texts_.data() + entry.offset, name, length);
   }
 
-  // Whether the text at `at` (followed by a readable word) starts with name
-  // number `id` followed by ':' or '>': a tag name that needs no scanning.
-  // The text's NUL, which no name holds, ends the comparison in time.
-  // The text at `at` must stay readable for 32 bytes or up to a word past
-  // its first NUL, whichever comes first.
+  // Whether the text at `at` starts with name number `id` followed by ':' or
+  // '>': a tag name that needs no scanning. The text is followed, after its
+  // NUL, by scan::kPadding bytes.
   bool starts(int32_t id, const char* at) const {
     const Entry& entry = entries_[static_cast<std::size_t>(id)];
-    const char* name = texts_.data() + entry.offset;
-#if defined(__SSE2__)
-    // Nearly every name is shorter than 32 bytes: two compares, no loop.
-    if (entry.length < 32) {
-      const auto load = [](const char* p) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      };
-      const auto same = static_cast<uint32_t>(
-          _mm_movemask_epi8(_mm_cmpeq_epi8(load(name), load(at))) |
-          (_mm_movemask_epi8(_mm_cmpeq_epi8(load(name + 16), load(at + 16))) << 16));
-      const uint32_t wanted = (uint32_t{1} << entry.length) - 1;
-      if ((same & wanted) != wanted) return false;
-    } else if (!words::same_bytes(name, at, entry.length)) {
-      return false;
-    }
-#else
-    if (!words::same_bytes(name, at, entry.length)) return false;
-#endif
-    const char after = at[entry.length];
-    return after == ':' || after == '>';
+    return scan::names_tag(texts_.data() + entry.offset, entry.length, at);
   }
   uint32_t length(int32_t id) const { return entries_[static_cast<std::size_t>(id)].length; }
 
@@ -83,8 +59,8 @@ class FieldNames {
     int32_t shortcut;
   };
 
-  // Each name NUL-terminated and followed by 32 zero bytes, so names
-  // may be compared a word at a time.
+  // Each name NUL-terminated and followed by scan::kPadding zero bytes, so
+  // names may be compared many bytes at a time.
   std::string texts_;
   std::vector<Entry> entries_;
   std::vector<int32_t> in_order_;  // numbers by rank

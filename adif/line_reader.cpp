@@ -5,11 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "adif/words.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "adif/scan.h"
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
@@ -32,48 +28,6 @@ int64_t file_position(std::FILE* file) {
 #else
   return static_cast<int64_t>(ftello(file));
 #endif
-}
-
-// Where the first LF, CR or NUL stands among the `count` bytes at `p`, or
-// `count` when none does.
-std::size_t first_line_break(const char* p, std::size_t count) {
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i zero = _mm_setzero_si128();
-  auto marks = [&](std::size_t at) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-    return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
-                        _mm_cmpeq_epi8(bytes, zero));
-  };
-  // Lines run to hundreds of bytes: 64 a round, one branch.
-  for (; i + 64 <= count; i += 64) {
-    const __m128i a = marks(i), b = marks(i + 16), c = marks(i + 32), d = marks(i + 48);
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) {
-      const uint64_t found =
-          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(a))) |
-          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(b))) << 16 |
-          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(c))) << 32 |
-          static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(d))) << 48;
-      return i + words::lowest_bit(found);
-    }
-  }
-  for (; i + 16 <= count; i += 16) {
-    const int found = _mm_movemask_epi8(marks(i));
-    if (found != 0) return i + words::lowest_bit(static_cast<unsigned>(found));
-  }
-#else
-  for (; i + 8 <= count; i += 8) {
-    const uint64_t word = words::load(p + i);
-    const uint64_t marks =
-        words::zero_bytes(word) | words::bytes_equal(word, '\n') | words::bytes_equal(word, '\r');
-    if (marks != 0) return i + words::first_set_byte(marks);
-  }
-#endif
-  for (; i < count; ++i)
-    if (p[i] == '\n' || p[i] == '\r' || p[i] == '\0') return i;
-  return count;
 }
 
 }  // namespace
@@ -150,7 +104,7 @@ const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
   if (pos_ == end_ && !refill()) return nullptr;
   const char* start = data_ + pos_;
   const std::size_t held = end_ - pos_;
-  const std::size_t at = first_line_break(start, std::min(held, size - 1));
+  const std::size_t at = scan::line_break(start, std::min(held, size - 1));
   // Any other case, a line that runs past the buffer among them, is
   // read_line's to handle.
   if (at == held || at == size - 1 || start[at] == '\0') return nullptr;

@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <string>
-
-#include "adif/tree_builder.h"
 
 class LineReader {
  public:
@@ -44,25 +41,6 @@ class LineReader {
   // Ends the input as a read error would: failed() becomes true.
   void fail();
 
-  // Text that the reader took from a line but has not interpreted yet. It is
-  // kept here so that the next call of the reader starts with it, before any
-  // further line.
-  std::string carried;
-  // Builds the field trees of the records read from this input.
-  TreeBuilder trees;
-
-  // A record the caller is done with: the reader empties it and keeps it for
-  // a later record, which saves an allocation per record. `record` becomes null.
-  void release(std::unique_ptr<QsoRecord>& record) {
-    if (!record) return;
-    record->clear();
-    spare_ = std::move(record);
-  }
-  // An empty record: the one released last, or a new one.
-  std::unique_ptr<QsoRecord> new_record() {
-    return spare_ ? std::move(spare_) : std::make_unique<QsoRecord>();
-  }
-
   // True when reading stopped on an error rather than at the end of the input.
   bool failed() const { return error_; }
 
@@ -71,7 +49,6 @@ class LineReader {
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<char[]> owned_;
-  std::unique_ptr<QsoRecord> spare_;
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

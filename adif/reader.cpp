@@ -17,7 +17,7 @@
  * the next lines in the same call. A line read at the start of a call must
  * end in CR or LF within size - 1 bytes and hold no NUL byte; otherwise it is
  * reported as truncated and not interpreted. The last line of the input may
- * lack a line end. Text after an EOH or EOR tag is kept with the stream and
+ * lack a line end. Text after an EOH or EOR tag is kept by the reader and
  * read first by the next call, so records sharing a line are all read.
  *
  * Recovery: a tag that never closes within the text ends the line quietly. A
@@ -31,76 +31,10 @@
 #include <cstring>
 #include <new>
 
-#include "adif/words.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "adif/scan.h"
+#include "adif/tree_builder.h"
 
 namespace {
-// Upper-cases (a-z only) the tag name that starts at `p`, in place, up to the
-// first ':' or '>' or the NUL that ends the working text; returns where it
-// stopped and sets `stop` to the byte found there. Names are the bytes the
-// reader looks at most, so they are read many bytes at a time: a working
-// text is followed by enough zero bytes for that (TextArena::copy).
-// Most names are upper case already, and nothing is written back for them.
-#if defined(__SSE2__)
-// Thirty-two bytes a round: nearly every name ends within one.
-char* scan_name(char* p, char& stop) {
-  const __m128i colon = _mm_set1_epi8(':');
-  const __m128i close = _mm_set1_epi8('>');
-  const __m128i zero = _mm_setzero_si128();
-  // a-z moved to the bottom of the signed range, where one compare finds them.
-  const __m128i to_bottom = _mm_set1_epi8(static_cast<char>(-128 - 'a'));
-  const __m128i past_z = _mm_set1_epi8(static_cast<char>(-128 + 26));
-  auto marks = [&](__m128i bytes, unsigned& lowers) {
-    const __m128i ends =
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, zero),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, colon), _mm_cmpeq_epi8(bytes, close)));
-    lowers = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmplt_epi8(_mm_add_epi8(bytes, to_bottom), past_z)));
-    return static_cast<unsigned>(_mm_movemask_epi8(ends));
-  };
-  for (;;) {
-    unsigned low_lowers, high_lowers;
-    const unsigned low = marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), low_lowers);
-    const unsigned high =
-        marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), high_lowers);
-    const uint32_t stops = low | (high << 16);
-    uint32_t lowers = low_lowers | (high_lowers << 16);
-    const unsigned at = stops != 0 ? static_cast<unsigned>(__builtin_ctz(stops)) : 32;
-    // Only the bytes before the stop are the name's.
-    lowers &= at == 32 ? ~uint32_t{0} : (uint32_t{1} << at) - 1;
-    for (; lowers != 0; lowers &= lowers - 1) {
-      char& letter = p[__builtin_ctz(lowers)];
-      letter = static_cast<char>(letter - 0x20);
-    }
-    if (stops != 0) {
-      stop = p[at];  // never just written: the stop is not a letter
-      return p + at;
-    }
-    p += 32;
-  }
-}
-#else
-char* scan_name(char* p, char& stop) {
-  for (;;) {
-    const uint64_t word = words::load(p);
-    const uint64_t stops =
-        words::zero_bytes(word) | words::bytes_equal(word, ':') | words::bytes_equal(word, '>');
-    uint64_t lower = words::lower_case_bytes(word);
-    if (stops != 0) {
-      const unsigned at = words::first_set_byte(stops);
-      lower &= words::first_bytes(at);
-      if (lower != 0) words::store(p, word - (lower >> 2));
-      stop = p[at];
-      return p + at;
-    }
-    if (lower != 0) words::store(p, word - (lower >> 2));
-    p += 8;
-  }
-}
-#endif
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -202,131 +136,217 @@ bool gather_value(LineReader& stream, QsoRecord& home, char* line, std::size_t s
   }
 }
 
-}  // namespace
-
-AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, char* line,
-                      std::size_t size, std::string& error_text) {
-  // Text left after the EOH or EOR tag that ended the previous call is part
-  // of a line already accepted: it is read first, with no truncation test.
-  const char* source = line;
-  std::size_t text_length;
-  std::string carried;
-  if (!stream.carried.empty()) {
-    carried.swap(stream.carried);
-    source = carried.data();
-    text_length = carried.size();
-  } else if (const char* whole = stream.next_whole_line(size, text_length)) {
-    // The usual line, taken straight from the reader's buffer: whole, no NUL.
-    source = whole;
-    if (std::memchr(whole, '<', text_length) == nullptr) return ADIF_LINE_DONE;
-  } else {
-    std::size_t count = stream.read_line(line, size);
-    if (count == 0) return ADIF_END_OF_FILE;
-    text_length = std::strlen(line);
-    if (!line_is_whole(line, text_length, count, size)) {
-      error_text.assign("ERROR: Truncated input line: ");
-      error_text.append(line, text_length);
-      return ADIF_TRUNCATED_LINE;
-    }
-    if (std::memchr(line, '<', text_length) == nullptr) return ADIF_LINE_DONE;
-  }
-
+// What one call of parse_ADIF works with.
+struct Call {
+  LineReader& lines;
+  TreeBuilder& trees;
+  std::string& carried;
+  std::unique_ptr<QsoRecord>& record;
+  char* line;
+  std::size_t size;
+  std::string& error_text;
   // The working text must belong to the record its fields go into, but the
-  // record may only appear once a field is stored: until then the text lives
-  // in a spare record that becomes the caller's with the first field.
+  // record may only appear once a field is stored: until then the text
+  // lives in a spare record that becomes the caller's with the first field.
   std::unique_ptr<QsoRecord> spare;
-  if (!record) {
-    spare = stream.new_record();
-    spare->exact_texts = true;  // every text below is an arena copy, every value cut at its length
-  }
-  QsoRecord& home = record ? *record : *spare;
+  // The tag of a value cut off by the end of the input, if any.
+  const char* cut_name = nullptr;
+  int32_t cut_length = 0;
 
-  char* text = home.storage.copy(source, text_length);
-  char* end = text + text_length;
-  char* scan = text;
+  QsoRecord& home() { return record ? *record : *spare; }
+};
+
+// One tag as read_tag finds it.
+struct Tag {
+  char* name;  // upper-cased and cut in place
+  std::size_t name_length;
+  int32_t id;      // the name's dictionary number, or -1 when not known yet
+  int32_t length;  // -1 for a tag without a length
+  char* value;     // the byte after the tag's '>'
+};
+
+// Chooses the text the call reads. Text left after the EOH or EOR tag that
+// ended the previous call is part of a line already accepted: it comes
+// first, with no truncation test. Otherwise the next line, straight from the
+// read buffer when it lies whole there, else copied into `line` and checked.
+// Returns false when the call ends before any tag, with `status` set: the
+// end of the input, a truncated line, or a text without '<'.
+bool take_text(Call& call, std::string& carried, const char*& text, std::size_t& length,
+               AdifStatus& status) {
+  status = ADIF_LINE_DONE;
+  if (!call.carried.empty()) {
+    carried.swap(call.carried);
+    text = carried.data();
+    length = carried.size();
+    return true;
+  }
+  if (const char* whole = call.lines.next_whole_line(call.size, length)) {
+    text = whole;  // the usual line: whole, no NUL
+  } else {
+    const std::size_t count = call.lines.read_line(call.line, call.size);
+    if (count == 0) {
+      status = ADIF_END_OF_FILE;
+      return false;
+    }
+    length = std::strlen(call.line);
+    if (!line_is_whole(call.line, length, count, call.size)) {
+      call.error_text.assign("ERROR: Truncated input line: ");
+      call.error_text.append(call.line, length);
+      status = ADIF_TRUNCATED_LINE;
+      return false;
+    }
+    text = call.line;
+  }
+  return std::memchr(text, '<', length) != nullptr;
+}
+
+// Where the next '<' at or after `scan` stands, or null.
+char* next_tag(char* scan, char* end) {
+  // Fields usually stand at most one blank apart: look at the next two bytes
+  // before paying for a memchr call. (The text is followed by zero bytes, so
+  // both bytes can be read.)
+  if (*scan == '<') return scan;
+  if (scan[1] == '<') return scan + 1;
+  return static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
+}
+
+// Reads the tag whose '<' is at `open`: its name, upper-cased and cut in
+// place, and its length. False for a tag that the end of the text leaves
+// unfinished, which ends the line quietly.
+bool read_tag(TreeBuilder& trees, char* open, char* end, Tag& tag) {
+  char* name = open + 1;
+  char* stop;
+  // Most tags hold the name the tree builder expects; any other is scanned.
+  int32_t id = trees.expected();
+  if (id >= 0 && trees.names_tag(id, name)) {
+    stop = name + trees.name_length(id);
+  } else {
+    id = -1;
+    stop = scan::tag_name(name);
+    if (*stop == '\0') return false;
+  }
+  int32_t length = -1;
+  char* value = stop + 1;
+  if (*stop == ':') {
+    value = read_length(stop, end, length);
+    if (value == nullptr) return false;
+  }
+  *stop = '\0';
+  tag = {name, static_cast<std::size_t>(stop - name), id, length, value};
+  return true;
+}
+
+// Whether a tag without a length ends the call (EOH or EOR), and with which status.
+bool is_end_tag(const Tag& tag, AdifStatus& status) {
+  // (The name holds no NUL, so its length and bytes decide, as strcmp would.)
+  if (tag.name_length != 3) return false;
+  if (std::memcmp(tag.name, "EOH", 3) == 0) {
+    status = ADIF_END_OF_HEADER;
+    return true;
+  }
+  if (std::memcmp(tag.name, "EOR", 3) == 0) {
+    status = ADIF_END_OF_RECORD;
+    return true;
+  }
+  return false;
+}
+
+// Another record may follow an end tag on the same line: the rest of the
+// text waits for the next call. Text without a tag would only make that
+// call return ADIF_LINE_DONE, so it is not kept.
+void keep_rest(Call& call, const char* rest, const char* end) {
+  const auto count = static_cast<std::size_t>(end - rest);
+  if (std::memchr(rest, '<', count) != nullptr) call.carried.assign(rest, count);
+}
+
+// Completes the value of `tag`, which runs past the working text's `end`,
+// from the next lines. False when the input ends first: the field is
+// dropped, and told of unless reading failed.
+bool complete_value(Call& call, Tag& tag, char*& end) {
+  const auto wanted = static_cast<std::size_t>(tag.length);
+  if (gather_value(call.lines, call.home(), call.line, call.size, tag.value, end, wanted))
+    return true;
+  if (!call.lines.failed()) {
+    call.cut_name = tag.name;
+    call.cut_length = tag.length;
+  }
+  return false;
+}
+
+void store_field(Call& call, const Tag& tag) {
+  if (!call.record) call.record = std::move(call.spare);
+  call.trees.add(*call.record, tag.name, tag.name_length, tag.id, tag.value, tag.length,
+                 call.error_text);
+}
+
+// Reads the tags of the working text from `scan` to `end` and stores their
+// fields, until an EOH or EOR tag or the end of the text.
+AdifStatus read_fields(Call& call, char* scan, char* end) {
   char* pending = nullptr;  // the last value stored, still to be cut at its length
   int32_t pending_length = 0;
-
-  for (;;) {
-    // Fields usually stand at most one blank apart: look at the next two
-    // bytes before paying for a memchr call.
-    char* open;
-    // (The text is followed by zero bytes, so both bytes can be read.)
-    if (*scan == '<') {
-      open = scan;
-    } else if (scan[1] == '<') {
-      open = scan + 1;
-    } else {
-      open = static_cast<char*>(std::memchr(scan, '<', static_cast<std::size_t>(end - scan)));
-    }
-    if (open == nullptr) break;
+  for (char* open; (open = next_tag(scan, end)) != nullptr;) {
     // Cut only now: the byte just past a value may be the '<' found above.
     if (pending != nullptr) {
       pending[pending_length] = '\0';
       pending = nullptr;
     }
-
-    char* name = open + 1;
-    char stop;
-    char* p;
-    // Most tags hold the name the tree builder expects; any other is scanned.
-    int32_t id = stream.trees.expected();
-    if (id >= 0 && stream.trees.names_tag(id, name)) {
-      p = name + stream.trees.name_length(id);
-      stop = *p;
-    } else {
-      id = -1;
-      p = scan_name(name, stop);
-      if (stop == '\0') break;  // unfinished tag: nothing more on this line
-    }
-    const auto name_length = static_cast<std::size_t>(p - name);
-
-    int32_t length = -1;
-    char* value;
-    *p = '\0';
-    if (stop == '>') {
-      value = p + 1;
-    } else {
-      value = read_length(p, end, length);
-      if (value == nullptr) break;
-    }
-
-    if (length < 0) {
+    Tag tag;
+    if (!read_tag(call.trees, open, end, tag)) break;
+    if (tag.length < 0) {
       AdifStatus ended;
-      // (The name holds no NUL, so its length and bytes decide, as strcmp would.)
-      if (name_length == 3 && std::memcmp(name, "EOH", 3) == 0) {
-        ended = ADIF_END_OF_HEADER;
-      } else if (name_length == 3 && std::memcmp(name, "EOR", 3) == 0) {
-        ended = ADIF_END_OF_RECORD;
-      } else {
-        scan = value;
+      if (!is_end_tag(tag, ended)) {
+        scan = tag.value;  // any other tag without a length is skipped
         continue;
       }
-      // Another record may follow on the same line. Text without a tag
-      // would only make the next call return ADIF_LINE_DONE, so it is not kept.
-      auto rest = static_cast<std::size_t>(end - value);
-      if (std::memchr(value, '<', rest) != nullptr) stream.carried.assign(value, rest);
-      if (record) stream.trees.finish(*record, error_text);
+      keep_rest(call, tag.value, end);
       return ended;
     }
-
-    auto wanted = static_cast<std::size_t>(length);
-    if (static_cast<std::size_t>(end - value) < wanted) {
-      if (!gather_value(stream, home, line, size, value, end, wanted)) {
-        if (record) stream.trees.finish(*record, error_text);
-        if (!stream.failed()) set_cut_value_message(name, length, error_text);
-        return ADIF_END_OF_FILE;
-      }
-    }
-
-    if (!record) record = std::move(spare);
-    stream.trees.add(*record, name, name_length, id, value, length, error_text);
-    pending = value;
-    pending_length = length;
-    scan = value + length;
+    const bool whole =
+        static_cast<std::size_t>(end - tag.value) >= static_cast<std::size_t>(tag.length);
+    if (!whole && !complete_value(call, tag, end)) return ADIF_END_OF_FILE;
+    store_field(call, tag);
+    pending = tag.value;
+    pending_length = tag.length;
+    scan = tag.value + tag.length;
   }
-
   if (pending != nullptr) pending[pending_length] = '\0';
-  if (record) stream.trees.finish(*record, error_text);
   return ADIF_LINE_DONE;
+}
+
+// The one place where a call's fields become its record's tree. A value cut
+// off by the end of the input is told of after any duplicate, so that its
+// message is the one the caller sees.
+void finish_record(Call& call) {
+  if (call.record) call.trees.finish(*call.record, call.error_text);
+  if (call.cut_name != nullptr)
+    set_cut_value_message(call.cut_name, call.cut_length, call.error_text);
+}
+
+}  // namespace
+
+AdifReader::AdifReader(std::FILE* file) : lines_(file), trees_(std::make_unique<TreeBuilder>()) {}
+
+AdifReader::AdifReader(const char* data, std::size_t size)
+    : lines_(data, size), trees_(std::make_unique<TreeBuilder>()) {}
+
+AdifReader::~AdifReader() = default;
+
+AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,
+                      std::size_t size, std::string& error_text) {
+  Call call{reader.lines_, *reader.trees_, reader.carried_, record, line, size, error_text, {}};
+  std::string carried;
+  const char* source;
+  std::size_t length;
+  AdifStatus status;
+  if (!take_text(call, carried, source, length, status)) return status;
+
+  if (!record) {
+    call.spare = reader.new_record();
+    call.spare->exact_texts = true;  // every text below is an arena copy, every value cut
+  }
+  char* text = call.home().storage.copy(source, length);
+  status = read_fields(call, text, text + length);
+  finish_record(call);
+  if (call.spare) reader.release(call.spare);  // no field was stored: keep it for later
+  return status;
 }

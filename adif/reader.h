@@ -1,5 +1,20 @@
 #pragma once
+// Reading an ADIF log record by record.
+//
+// Every fast path of the reader stands beside a plain one that says what it
+// means, and is tested against it:
+//   - the tag-name, line-end and expected-name scans (adif/scan.h) against
+//     their byte loops, over every byte value and stop position;
+//   - LineReader::next_whole_line, which hands out a line straight from the
+//     read buffer, against read_line, which copies it;
+//   - the tree builder, which sorts a record's fields through a dictionary
+//     of names, against inserting them one by one with insert_field;
+//   - write_record_fields, which copies reader-made texts in blocks, against
+//     write_fields.
+// The plain paths are authoritative; the fuzz target holds whole readings
+// and writings to them as well.
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -18,12 +33,57 @@ enum AdifStatus : int {
 // tag follows as "<NAME:LEN>".
 inline constexpr char ADIF_INPUT_ENDED_IN_VALUE[] = "ERROR: Input ended inside the value of <";
 
+class TreeBuilder;
+
+// What reading one log needs from call to call: its lines, the builder of
+// its records' field trees (which learns the log's names), the text after
+// an end tag that the next call reads first, and a released record kept
+// for reuse.
+class AdifReader {
+ public:
+  // Reads from `file`, which stays the caller's to close.
+  explicit AdifReader(std::FILE* file);
+  // Reads the `size` bytes at `data`, which must outlive the reader.
+  AdifReader(const char* data, std::size_t size);
+  ~AdifReader();
+  AdifReader(const AdifReader&) = delete;
+  AdifReader& operator=(const AdifReader&) = delete;
+
+  // A record the caller is done with: the reader empties it and keeps it for
+  // a later record, which saves an allocation per record. `record` becomes
+  // null. Any other way of freeing a record is fine too.
+  void release(std::unique_ptr<QsoRecord>& record) {
+    if (!record) return;
+    record->clear();
+    spare_ = std::move(record);
+  }
+
+  // True when reading stopped on a read error rather than at the end of the input.
+  bool failed() const { return lines_.failed(); }
+
+ private:
+  friend AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,
+                               std::size_t size, std::string& error_text);
+
+  // An empty record: the one released last, or a new one.
+  std::unique_ptr<QsoRecord> new_record() {
+    return spare_ ? std::move(spare_) : std::make_unique<QsoRecord>();
+  }
+
+  LineReader lines_;
+  std::unique_ptr<TreeBuilder> trees_;
+  // Text that a call took from a line but did not interpret, because an EOH
+  // or EOR tag ended the call first.
+  std::string carried_;
+  std::unique_ptr<QsoRecord> spare_;
+};
+
 // Reads one line (with any continuation lines a value needs) into `line`, a
 // caller-owned buffer of `size` bytes, and adds the fields it holds to
 // `record`, creating the record when its first field is stored. The record
 // owns copies of everything its fields point into; `line` is scratch only.
 // Problems (a truncated line, a duplicate field, a value cut off by the end
 // of the input) replace `error_text`. Text after an EOH or EOR tag waits in
-// `stream` for the next call.
-AdifStatus parse_ADIF(LineReader& stream, std::unique_ptr<QsoRecord>& record, char* line,
+// `reader` for the next call.
+AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,
                       std::size_t size, std::string& error_text);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "adif/padding.h"
+
 void* TextArena::allocate_slow(std::size_t size) {
   if (size == 0) size = kAlign;
   if (size <= left_) return allocate(size);
@@ -20,8 +22,8 @@ void* TextArena::allocate_slow(std::size_t size) {
 }
 
 char* TextArena::copy(const char* text, std::size_t size) {
-  char* result = static_cast<char*>(allocate(size + 33));
+  char* result = static_cast<char*>(allocate(size + 1 + scan::kPadding));
   if (size != 0) std::memcpy(result, text, size);
-  std::memset(result + size, 0, 33);
+  std::memset(result + size, 0, 1 + scan::kPadding);
   return result;
 }

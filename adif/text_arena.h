@@ -23,8 +23,8 @@ class TextArena {
     return result;
   }
   // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned
-  // by the arena. Thirty-two more zero bytes follow the NUL, so the copy may
-  // be read thirty-two bytes at a time up to its end.
+  // by the arena. scan::kPadding more zero bytes follow the NUL, so the
+  // reader's scans may read the copy many bytes at a time up to its end.
   char* copy(const char* text, std::size_t size);
   // Gives everything back at once: the arena is as new, and holds no block
   // beyond its inline one.

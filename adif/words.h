@@ -25,20 +25,35 @@ inline void store(char* p, uint64_t word) { std::memcpy(p, &word, sizeof word); 
 
 // The high bit of every byte of `word` that is zero. Exact for the first such
 // byte; bytes after it may be marked too, so only the first mark counts.
+// Subtracting 1 from every byte sets the high bit of a zero byte (it wraps to
+// 0xFF) and of no byte from 0x01 to 0x80; `~word` then drops the bytes whose
+// high bit was set already. Only the borrow out of a zero byte can disturb
+// the bytes above it, hence the caveat.
 inline uint64_t zero_bytes(uint64_t word) { return (word - kOnes) & ~word & kHigh; }
 
-// The high bit of every byte that equals `c`, with the same caveat.
+// The high bit of every byte that equals `c`, with the same caveat: such a
+// byte is the one the xor makes zero.
 inline uint64_t bytes_equal(uint64_t word, unsigned char c) {
   return zero_bytes(word ^ (kOnes * c));
 }
 
-// The high bit of every byte from 'a' to 'z'. Exact for every byte.
+// The high bit of every byte from 'a' to 'z'. Exact for every byte: each
+// byte's low seven bits plus 0x80 - 'a' reach the high bit exactly when they
+// are 'a' or more, and plus 0x80 - 'z' - 1 when they are past 'z'. The sums
+// stay below 0x100, so no carry runs into the next byte; `~word` drops the
+// bytes whose own high bit was set.
 inline uint64_t lower_case_bytes(uint64_t word) {
   const uint64_t low7 = word & ~kHigh;
   const uint64_t from_a = low7 + kOnes * (0x80 - 'a');
   const uint64_t past_z = low7 + kOnes * (0x80 - 'z' - 1);
   return from_a & ~past_z & ~word & kHigh;
 }
+
+// `word` with the bytes that `lower` marks (a lower_case_bytes result, or
+// part of one) upper-cased. A mark is 0x80 in its byte; shifted right by two
+// it is 0x20 in the same byte, the distance from 'a' to 'A'. A marked byte is
+// at least 'a', so subtracting 0x20 never borrows from the byte above.
+inline uint64_t upper_cased(uint64_t word, uint64_t lower) { return word - (lower >> 2); }
 
 // Where the lowest set bit of `word` stands (0 to 63); `word` must not be 0.
 inline unsigned lowest_bit(uint64_t word) {
@@ -80,7 +95,8 @@ inline int compare_texts(const char* a, const char* b, std::size_t shorter) {
   }
 }
 
-// Whether the `size` bytes at `a` and `b` are equal.
+// Whether the `size` bytes at `a` and `b` are equal. The last word is read
+// whole, so both must stay readable up to a word past the `size` bytes.
 inline bool same_bytes(const char* a, const char* b, std::size_t size) {
   for (; size >= 8; size -= 8, a += 8, b += 8)
     if (load(a) != load(b)) return false;

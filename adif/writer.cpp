@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "adif/padding.h"
 #include "adif/words.h"
 
 namespace {
@@ -35,10 +36,19 @@ std::size_t padded_length(const char* text) {
   }
 }
 
-// Copies `count` bytes sixteen at a time (a fixed-size memcpy is one move):
-// reads and writes up to 15 bytes more.
-char* copy_words(char* out, const char* from, std::size_t count) {
-  for (std::size_t i = 0; i < count; i += 16) std::memcpy(out + i, from + i, 16);
+// Reader-made texts are copied in blocks of this many bytes, a fixed-size
+// memcpy being one move: a copy reads and writes up to kCopyBlock - 1 bytes
+// past its end. A name or value read past its end runs on into the rest of
+// its working text and then the padding after the text's NUL.
+constexpr std::size_t kCopyBlock = 16;
+static_assert(kCopyBlock - 1 <= scan::kPadding, "a block copy reads into the padding");
+
+// The most bytes a field's entry holds besides its name and value: '<', ':',
+// ten digits of length, '>' and the blank after the value.
+constexpr std::size_t kMostFrameBytes = 14;
+
+char* copy_blocks(char* out, const char* from, std::size_t count) {
+  for (std::size_t i = 0; i < count; i += kCopyBlock) std::memcpy(out + i, from + i, kCopyBlock);
   return out + count;
 }
 
@@ -54,14 +64,14 @@ bool is_application_name(const char* name) {
 void write_exact_field(OutputStream& stream, const AdifField& field) {
   const std::size_t name_length = padded_length(field.name);
   const auto value_length = static_cast<std::size_t>(field.length);
-  // Room for the tag's other bytes, the count and the word copies' overrun.
-  char* out = stream.reserve(name_length + value_length + 40);
+  // Room for the entry and for the last block copy's overrun.
+  char* out = stream.reserve(name_length + value_length + kMostFrameBytes + kCopyBlock);
   if (out == nullptr) {
     write_field(stream, field);
     return;
   }
   *out++ = '<';
-  out = copy_words(out, field.name, name_length);
+  out = copy_blocks(out, field.name, name_length);
   *out++ = ':';
   if (value_length < 10) {
     *out++ = static_cast<char>('0' + value_length);
@@ -72,7 +82,7 @@ void write_exact_field(OutputStream& stream, const AdifField& field) {
     out += format_count(value_length, out);
   }
   *out++ = '>';
-  out = copy_words(out, field.value, value_length);
+  out = copy_blocks(out, field.value, value_length);
   *out++ = ' ';
   stream.commit(out);
 }

@@ -19,7 +19,6 @@
 #include <memory>
 #include <string>
 
-#include "adif/line_reader.h"
 #include "adif/reader.h"
 #include "adif/record.h"
 
@@ -51,7 +50,7 @@ bool read_log(const char* path, Pass& pass) {
   }
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
-  LineReader reader(file.get());
+  AdifReader reader(file.get());
   char line[1024] = {};
   std::unique_ptr<QsoRecord> record;
   std::string error_text;

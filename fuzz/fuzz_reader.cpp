@@ -26,7 +26,6 @@
 #include <string>
 #include <vector>
 
-#include "adif/line_reader.h"
 #include "adif/output_stream.h"
 #include "adif/reader.h"
 #include "adif/record.h"
@@ -229,7 +228,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool stop_at_truncated = (variant & 0x10) != 0;
 
   const char* bytes = reinterpret_cast<const char*>(data);
-  LineReader reader(bytes, size);
+  AdifReader reader(bytes, size);
   std::vector<char> line(line_size, '\0');
   std::unique_ptr<QsoRecord> record;
   std::string error_text;

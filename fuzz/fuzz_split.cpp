@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "adif/line_reader.h"
+#include "adif/reader.h"
 #include "platform/output_files.h"
 #include "split/host.h"
 #include "split/qth_files.h"
@@ -182,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     registry = split_by_qth(input.get(), scratch.input.c_str(), host, status);
   } else {
     ScriptedHost host(script, all_exist, nullptr);
-    LineReader reader(reinterpret_cast<const char*>(log), log_size);
+    AdifReader reader(reinterpret_cast<const char*>(log), log_size);
     registry = split_by_qth(reader, scratch.input.c_str(), host, status);
   }
   int32_t closed = close_qth_files(registry.get(), status);

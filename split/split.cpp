@@ -52,7 +52,7 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
 
 }  // namespace
 
-std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path, Host& host,
+std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
                                       StatusLists& status) {
   SplitState state{input_path, host, {}, nullptr};
   std::unique_ptr<QsoRecord> record;
@@ -106,6 +106,6 @@ std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path,
 
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
                                       StatusLists& status) {
-  LineReader reader(input);
+  AdifReader reader(input);
   return split_by_qth(reader, input_path, host, status);
 }

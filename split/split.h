@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "adif/line_reader.h"
+#include "adif/reader.h"
 #include "split/host.h"
 #include "split/qth_files.h"
 #include "split/status.h"
@@ -15,5 +15,5 @@
 // stays the caller's to close.
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
                                       StatusLists& status);
-std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path, Host& host,
+std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
                                       StatusLists& status);

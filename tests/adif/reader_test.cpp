@@ -27,7 +27,7 @@ struct Reading {
   }
 
   std::string input;
-  LineReader reader;
+  AdifReader reader;
   std::unique_ptr<QsoRecord> record;
   char line[1024] = {};
   std::string error;

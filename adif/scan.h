@@ -1,0 +1,67 @@
+#pragma once
+// The byte scans the reader spends most of its time in, each as a fast path
+// beside a plain byte loop with the same contract. The plain loop is the
+// authoritative one: it says what the scan means, and a table test holds the
+// fast path equal to it over every byte value and stop position. The fast
+// path uses SSE2 where the compiler targets it, and eight bytes a word
+// elsewhere (the `portable` preset builds and tests that branch).
+#include <cstddef>
+#include <cstdint>
+
+#include "adif/padding.h"
+#include "adif/words.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace scan {
+
+// Tag names. Upper-cases a-z (and nothing else) in place from `p` up to the
+// first ':', '>' or NUL, and returns where that stop stands. `p` must be
+// followed by a NUL and kPadding bytes.
+char* tag_name(char* p);
+char* tag_name_plain(char* p);
+
+// Line ends. Where the first LF, CR or NUL stands among the `count` bytes at
+// `p`, or `count` when none does. Reads nothing past the `count` bytes.
+std::size_t line_break(const char* p, std::size_t count);
+std::size_t line_break_plain(const char* p, std::size_t count);
+
+// Expected names. Whether the text at `at` begins with the `length` bytes of
+// `name` followed by ':' or '>'. `name` holds no NUL and is followed by a
+// NUL and kPadding bytes; the text at `at` is followed, after its NUL, by
+// kPadding bytes. Its NUL, which no name holds, ends the comparison in time.
+// Called for nearly every tag, so it is inline.
+inline bool names_tag_plain(const char* name, uint32_t length, const char* at) {
+  for (uint32_t i = 0; i < length; ++i)
+    if (name[i] != at[i]) return false;
+  return at[length] == ':' || at[length] == '>';
+}
+
+inline bool names_tag(const char* name, uint32_t length, const char* at) {
+#if defined(__SSE2__)
+  // Nearly every name is shorter than 32 bytes: two compares, no loop. Both
+  // texts are padded, so reading 32 bytes of each is always allowed.
+  static_assert(kPadding >= 32, "two 16-byte loads past a text's NUL");
+  if (length < 32) {
+    const auto load = [](const char* p) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    const auto same = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(load(name), load(at))) |
+        (_mm_movemask_epi8(_mm_cmpeq_epi8(load(name + 16), load(at + 16))) << 16));
+    const uint32_t wanted = (uint32_t{1} << length) - 1;
+    if ((same & wanted) != wanted) return false;
+  } else if (!words::same_bytes(name, at, length)) {
+    return false;
+  }
+#else
+  // A word at a time; the first word that holds the text's NUL differs from
+  // the name's, so no word past it is read.
+  if (!words::same_bytes(name, at, length)) return false;
+#endif
+  return at[length] == ':' || at[length] == '>';
+}
+
+}  // namespace scan
