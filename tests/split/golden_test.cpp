@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "golden_case.h"
 #include "fake_host.h"
+#include "golden_case.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the tests that drive windows under Wine.
 #
 # run_bounded SCRIPT ARGS...: runs the calling script again under `timeout`
@@ -33,5 +34,6 @@ start_own_display() {
     sleep 0.1
   done
   grep -q '^[0-9]' "$folder/display" || fail "Xvfb gave no display number"
-  export DISPLAY=:$(head -n1 "$folder/display")
+  DISPLAY=:$(head -n1 "$folder/display")
+  export DISPLAY
 }
