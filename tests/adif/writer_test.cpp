@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "adif/reader.h"
 
 namespace {
 
@@ -26,7 +29,79 @@ std::string written(const AdifField* root) {
   return sink;
 }
 
-TEST(AdifWriter, FieldsComeOutInNameOrderWithoutAppFields) {
+// Every record of `input`, read with the reader, written with `write` and
+// followed by the end-of-record line, as the driver writes it.
+template <class Write>
+std::string read_and_written(const std::string& input, Write write) {
+  AdifReader reader(input.data(), input.size());
+  std::unique_ptr<QsoRecord> record;
+  char line[1024];
+  std::string error;
+  std::string sink;
+  OutputStream out(sink);
+  for (AdifStatus status;
+       (status = parse_ADIF(reader, record, line, sizeof line, error)) != ADIF_END_OF_FILE;) {
+    if (status != ADIF_END_OF_RECORD) continue;
+    EXPECT_TRUE(record && record->exact_texts);
+    if (record) write(out, *record);
+    out.write(ADIF_END_OF_RECORD_LINE);
+    reader.release(record);
+  }
+  EXPECT_TRUE(out.close());
+  return sink;
+}
+
+// Names that sort in the order they are made: AA, AB, ... AZ, BA, ...
+std::string two_letters(int i) {
+  return {static_cast<char>('A' + i / 26), static_cast<char>('A' + i % 26)};
+}
+
+TEST(AdifWriter, BothWritersGiveTheOutputFormOfWhatTheReaderRead) {
+  // 129 fields on one line, in descending name order, and a duplicate of the
+  // first after them: more fields than the tree builder sorts in one pass.
+  std::string many_in, many_out;
+  for (int i = 128; i >= 0; --i)
+    many_in += "<" + two_letters(i) + ":1>" + static_cast<char>('a' + i % 26);
+  for (int i = 0; i <= 128; ++i)
+    many_out += "<" + two_letters(i) + ":1>" + static_cast<char>('a' + i % 26) + " ";
+  const std::string name40 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789ABC";
+  const std::string name32 = "MY_VERY_LONG_APPLICATION_FIELD_X";
+  struct Case {
+    std::string input;
+    std::string bytes;
+  } cases[] = {
+      {"<CALL:6>N0CALL <MODE:2>CW <APP_N1MM_ROVERQTH:4>HOME <BAND:3>20M <EOR>\r\n",
+       "<BAND:3>20M <CALL:6>N0CALL <MODE:2>CW <EOR>\r\n"},
+      {"<MY_APP_X:1>c <APP_:1>x <APPLE:1>b <APP:1>a <APP_WRITELOG_MYCTY:2>ME <EOR>\r\n",
+       "<APP:1>a <APPLE:1>b <MY_APP_X:1>c <EOR>\r\n"},
+      {"<APP_N1MM_ROVERQTH:4>HOME <APP_X:1>1 <EOR>\r\n", "<EOR>\r\n"},
+      {"<CALL:0> <EOR>\r\n", "<CALL:0> <EOR>\r\n"},
+      {"<NOTES:7>abc\r\nde <CALL:6>N0CALL <EOR>\r\n",
+       "<CALL:6>N0CALL <NOTES:7>abc\r\nde <EOR>\r\n"},
+      {"<COMMENT:6>x<y>z  <EOR>\r\n", "<COMMENT:6>x<y>z  <EOR>\r\n"},
+      // The tree keeps the first of two fields of one name; the second is never written.
+      {"<CALL:6>N0CALL <CALL:5>K1ABC <EOR>\r\n", "<CALL:6>N0CALL <EOR>\r\n"},
+      {"<NOTES:40002>\r\n" + std::string(40000, 'n') + " <EOR>\r\n",
+       "<NOTES:40002>\r\n" + std::string(40000, 'n') + " <EOR>\r\n"},
+      {many_in + "<AA:1>z <EOR>\r\n", many_out + "<EOR>\r\n"},
+      // Names of 40 and 32 bytes, the second record's taken as the names expected.
+      {"<" + name40 + ":3>abc <" + name32 + ":1>d <EOR>\r\n<" + name40 + ":2>ef <" + name32 +
+           ":0> <EOR>\r\n",
+       "<" + name40 + ":3>abc <" + name32 + ":1>d <EOR>\r\n<" + name40 + ":2>ef <" + name32 +
+           ":0> <EOR>\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input.substr(0, 60));
+    EXPECT_EQ(read_and_written(c.input, [](OutputStream& out,
+                                           const QsoRecord& r) { write_fields(out, r.fields); }),
+              c.bytes);
+    EXPECT_EQ(read_and_written(c.input, [](OutputStream& out,
+                                           const QsoRecord& r) { write_record_fields(out, r); }),
+              c.bytes);
+  }
+}
+
+TEST(AdifWriter, FieldsAddedOneByOneAreWrittenAsHeld) {
   struct Case {
     Fields fields;
     std::string bytes;
@@ -55,7 +130,13 @@ TEST(AdifWriter, FieldsComeOutInNameOrderWithoutAppFields) {
     QsoRecord record;
     std::string error;
     fill(record, c.fields, error);
+    EXPECT_FALSE(record.exact_texts);
     EXPECT_EQ(written(record.fields), c.bytes);
+    std::string sink;
+    OutputStream out(sink);
+    write_record_fields(out, record);
+    EXPECT_TRUE(out.close());
+    EXPECT_EQ(sink, c.bytes);
   }
 }
 
