@@ -10,6 +10,8 @@ std::size_t FieldNames::slot_of(const char* name, uint32_t length) {
   const auto first = static_cast<unsigned>(length < 8 ? length : 8);
   const auto second = static_cast<unsigned>(length < 8 ? 0 : length - 8 < 8 ? length - 8 : 8);
   const uint64_t all = ~uint64_t{0};
+  // cppcheck-suppress knownConditionTrueFalse ; false positive: `first` is 8 for any name of 8
+  // bytes or more
   const uint64_t a = words::load(name) & (first == 8 ? all : words::first_bytes(first));
   const uint64_t b =
       second == 0 ? 0 : words::load(name + 8) & (second == 8 ? all : words::first_bytes(second));

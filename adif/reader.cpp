@@ -60,7 +60,7 @@ int32_t parse_length(const char* p, char** stop) {
 // The tag part after the colon, "LEN>" or "LEN:TYPE>", from `colon` + 1:
 // sets `length` and returns where the value starts, or null when no '>'
 // closes the tag before `end`.
-char* read_length(char* colon, char* end, int32_t& length) {
+char* read_length(char* colon, const char* end, int32_t& length) {
   // Nearly every tag is a few digits and '>'.
   char* q = colon + 1;
   auto digit = static_cast<unsigned>(static_cast<unsigned char>(*q) - '0');
@@ -201,7 +201,7 @@ bool take_text(Call& call, std::string& carried, const char*& text, std::size_t&
 }
 
 // Where the next '<' at or after `scan` stands, or null.
-char* next_tag(char* scan, char* end) {
+char* next_tag(char* scan, const char* end) {
   // Fields usually stand at most one blank apart: look at the next two bytes
   // before paying for a memchr call. (The text is followed by zero bytes, so
   // both bytes can be read.)
@@ -213,7 +213,7 @@ char* next_tag(char* scan, char* end) {
 // Reads the tag whose '<' is at `open`: its name, upper-cased and cut in
 // place, and its length. False for a tag that the end of the text leaves
 // unfinished, which ends the line quietly.
-bool read_tag(TreeBuilder& trees, char* open, char* end, Tag& tag) {
+bool read_tag(TreeBuilder& trees, char* open, const char* end, Tag& tag) {
   char* name = open + 1;
   char* stop;
   // Most tags hold the name the tree builder expects; any other is scanned.

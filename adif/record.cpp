@@ -117,8 +117,7 @@ int shortcut_slot(const char* name) {
 AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
                      std::string& error_text) {
   record.exact_texts = false;  // nothing is known of where these texts live
-  void* memory = record.storage.allocate(sizeof(AdifField));
-  AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
+  AdifField* field = record.storage.make(AdifField{name, value, length, 0, nullptr, nullptr});
   record.fields = insert_field(record.fields, field, error_text);
   // The shortcuts follow the latest field of their name, duplicates included.
   int slot = shortcut_slot(name);

@@ -1,10 +1,11 @@
 #include "adif/tree_builder.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "adif/words.h"
 
-TreeBuilder::TreeBuilder() {
-  for (int32_t& next : follows_) next = -1;
-}
+TreeBuilder::TreeBuilder() { std::fill(std::begin(follows_), std::end(follows_), -1); }
 
 void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& error_text) {
   // A record continued over several calls, or one with very many fields:
@@ -36,7 +37,7 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   std::size_t last_refused = count;
   for (std::size_t i = 0; i < count; ++i) {
     if (waiting_[i].id < 0) {  // a log of more distinct names than the dictionary holds
-      for (uint64_t& word : present_) word = 0;
+      std::fill(std::begin(present_), std::end(present_), 0);
       for (int slot = 0; slot < 6; ++slot) shortcut(record, slot) = nullptr;
       return insert_one_by_one(record, count, error_text);
     }

@@ -42,8 +42,7 @@ class TreeBuilder {
   // otherwise it is inserted at once, as add_field does. Returns the field.
   AdifField* add(QsoRecord& record, char* name, std::size_t name_length, int32_t id, char* value,
                  int32_t length, std::string& error_text) {
-    void* memory = record.storage.allocate(sizeof(AdifField));
-    AdifField* field = new (memory) AdifField{name, value, length, 0, nullptr, nullptr};
+    AdifField* field = record.storage.make(AdifField{name, value, length, 0, nullptr, nullptr});
     if (record.fields == nullptr && waiting_count_ < kMaxFields) {
       if (id < 0) id = names_.find_or_add(name, static_cast<uint32_t>(name_length));
       if (id >= 0) follows_[last_ + 1] = id;
@@ -84,16 +83,16 @@ class TreeBuilder {
   void insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text);
   const Shape& shape_of(std::size_t count);
 
-  Waiting waiting_[kMaxFields];
+  Waiting waiting_[kMaxFields] = {};
   std::size_t waiting_count_ = 0;
 
   FieldNames names_;
   // At name number + 1 (kStart + 1 first): the number of the name that
   // followed it last time, or -1. Comparing a tag with a guess is cheaper
   // than scanning and looking up its name.
-  int32_t follows_[FieldNames::kCapacity + 1];
-  int32_t last_ = kStart;                      // the number of the last waiting field's name
-  uint64_t present_[kWords] = {};              // by rank: a field of that name is in the record
-  AdifField* by_rank_[FieldNames::kCapacity];  // that field, where present_ says so
-  std::vector<Shape> shapes_;                  // by field count
+  int32_t follows_[FieldNames::kCapacity + 1] = {};
+  int32_t last_ = kStart;          // the number of the last waiting field's name
+  uint64_t present_[kWords] = {};  // by rank: a field of that name is in the record
+  AdifField* by_rank_[FieldNames::kCapacity] = {};  // that field, where present_ says so
+  std::vector<Shape> shapes_;                       // by field count
 };

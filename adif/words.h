@@ -74,7 +74,7 @@ inline unsigned lowest_bit(uint64_t word) {
 // `word` must not be 0.
 inline unsigned first_set_byte(uint64_t word) { return lowest_bit(word) / 8; }
 
-// The bytes before byte `count` (0 to 7) of a word.
+// The bytes before byte `count` (0 to 8) of a word.
 inline uint64_t first_bytes(unsigned count) {
   return count == 0 ? 0 : ~uint64_t{0} >> (64 - 8 * count);
 }

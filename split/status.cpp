@@ -1,5 +1,8 @@
 #include "split/status.h"
 
+#include <algorithm>
+#include <iterator>
+
 StatusLists::~StatusLists() {
   // Unlink one message at a time: letting each message destroy the next
   // would recurse once per line.
@@ -27,7 +30,8 @@ std::vector<std::string> status_lines(const StatusLists& lists) {
       lists,
       [&](const StatusMessage* head) {
         std::vector<const std::string*> lines = oldest_first(head);
-        for (const std::string* line : lines) shown.push_back(*line);
+        std::transform(lines.begin(), lines.end(), std::back_inserter(shown),
+                       [](const std::string* line) { return *line; });
         return lines.size();
       },
       [&] { shown.emplace_back(); });
