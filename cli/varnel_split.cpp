@@ -16,6 +16,7 @@
 #include "platform/input_file.h"
 #include "posix_host.h"
 #include "process_start.h"
+#include "run_files.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
@@ -46,7 +47,7 @@ struct LogOutcome {
 // Splits the log at `path` and prints its status lines, under a heading when
 // `heading` (the lines always end with an empty one, which sets the next
 // heading apart as head(1) does).
-LogOutcome split_log(const char* path, const Options& options, bool heading) {
+LogOutcome split_log(const char* path, const Options& options, bool heading, RunFiles& run_files) {
   // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
   platform::InputFile input(std::fopen(path, "rb"));
   if (!input) {
@@ -60,7 +61,8 @@ LogOutcome split_log(const char* path, const Options& options, bool heading) {
     std::fflush(stdout);
   }
 
-  PosixHost host(input.get(), options.existing, is_terminal(stdin));
+  run_files.start_log(input.get());
+  PosixHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
   StatusLists status;
   std::unique_ptr<QthFile> registry =
       split_by_qth(input.get(), path, host, status, options.output_folder);
@@ -68,6 +70,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading) {
   if (close_qth_files(registry.get(), status) == 0)
     add_status_message(2, status, "Did not create any output files!");
   registry.reset();
+  run_files.end_log();
 
   bool printed = print_status(status);
   bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
@@ -97,10 +100,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  RunFiles run_files(options.files);
   const std::size_t logs = options.files.size();
   int exit_status = 0;
   for (std::size_t i = 0; i < logs; ++i) {
-    LogOutcome outcome = split_log(options.files[i], options, logs > 1);
+    LogOutcome outcome = split_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
     if (!outcome.cancelled) continue;
     for (std::size_t rest = i + 1; rest < logs; ++rest)

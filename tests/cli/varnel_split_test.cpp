@@ -166,6 +166,16 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
        "Did not create any output files!\n\n",
        "varnel-split: c.adi: not split, the run was cancelled\n",
        "a.adi a_FN31.adi:K1AA b.adi b_FN42.adi c.adi"},
+      // An output of an earlier log, or another log of the run, is never written.
+      {"log a.txt K1CC FN31", "-f a.adi a.txt ./a.adi", 1,
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n==> a.txt <==\n"
+       "Did not create any output files!\n\n==> ./a.adi <==\nDid not create any output files!\n\n",
+       "Could not open output file ./a_FN31.adi\n", "a.adi a.txt a_FN31.adi:K1AA b.adi"},
+      {"log b_FN42.adi K1DD FN31", "-f b.adi b_FN42.adi", 1,
+       "==> b.adi <==\nDid not create any output files!\n\n"
+       "==> b_FN42.adi <==\nWrote    1 QSOs to b_FN42_FN31.adi\n\n",
+       "varnel-split: b_FN42.adi is another log or an earlier output of this run\n",
+       "a.adi b.adi b_FN42.adi b_FN42_FN31.adi:K1DD"},
       // The output folder, in every form; the names stay the log's.
       {"mkdir out", "-o out a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
       {"mkdir out", "-foout a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
@@ -180,6 +190,10 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
        "Could not open output file out/a_FN31.adi\n", "a.adi b.adi"},  // links are not listed
       {"mkdir out && ln a.adi out/a_FN31.adi", "-f -o out a.adi", 1, none,
        "Could not open output file out/a_FN31.adi\n", "a.adi b.adi out/a_FN31.adi"},
+      {"mkdir out sub && log sub/a.adi K1SS FN31", "-f -o out a.adi sub/a.adi", 1,
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
+       "==> sub/a.adi <==\nDid not create any output files!\n\n",
+       "Could not open output file out/a_FN31.adi\n", "a.adi b.adi out/a_FN31.adi:K1AA sub/a.adi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.args);
