@@ -1,6 +1,8 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -95,11 +97,10 @@ bool long_option(int argc, char** argv, int& i, Options& options, Seen& seen, st
 bool short_options(int argc, char** argv, int& i, Options& options, Seen& seen,
                    std::string& error) {
   for (const char* p = argv[i] + 1; *p != '\0'; ++p) {
-    const OptionName* option = nullptr;
-    for (const OptionName& candidate : kOptions) {
-      if (candidate.letter == *p) option = &candidate;
-    }
-    if (option == nullptr) {
+    const OptionName* option =
+        std::find_if(std::begin(kOptions), std::end(kOptions),
+                     [&](const OptionName& candidate) { return candidate.letter == *p; });
+    if (option == std::end(kOptions)) {
       error = std::string("unknown option -") + *p;
       return false;
     }
