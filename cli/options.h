@@ -1,6 +1,11 @@
 #pragma once
-// The command line of varnel-split.
+// The command line of varnel-split, read as GNU tools read theirs: short
+// options that may be bundled (-fo DIR, -oDIR), long options that may be
+// shortened to any unambiguous prefix (--over), a long option's value after
+// '=' or as the next argument, options anywhere among the FILEs, and "--"
+// ending the options so that a FILE may begin with '-'.
 #include <string>
+#include <vector>
 
 #include "posix_host.h"
 
@@ -8,11 +13,12 @@ struct Options {
   ExistingFiles existing = ExistingFiles::Ask;
   bool help = false;
   bool version = false;
-  const char* file = nullptr;  // points into argv
+  const char* output_folder = nullptr;  // null: beside each FILE; points into argv
+  std::vector<const char*> files;       // in the order given; point into argv
 };
 
 // Fills `options` from argv. Returns false on a usage error, with `error`
-// saying what was wrong. "--" ends the options, so a FILE may begin with '-'.
+// saying in one line what was wrong.
 bool parse_options(int argc, char** argv, Options& options, std::string& error);
 
 // The usage text, ending in a line end.

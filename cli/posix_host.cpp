@@ -30,11 +30,24 @@ bool PosixHost::output_exists(const char* path) {
   return true;
 }
 
-std::FILE* PosixHost::open_output(const char* path) { return platform::open_output(path, input_); }
+std::FILE* PosixHost::open_output(const char* path) {
+  if (run_files_ != nullptr && run_files_->protects(path)) {
+    std::fprintf(out_, "varnel-split: %s is another log or an earlier output of this run\n", path);
+    return nullptr;
+  }
+  std::FILE* file = platform::open_output(path, input_);
+  if (file != nullptr && run_files_ != nullptr) run_files_->add_output(file);
+  return file;
+}
 
 Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;
   (void)icon;
+  // Such a file is never replaced, whatever the answer, nor kept as if the
+  // user had declined it: the open that follows refuses it and says so.
+  if (buttons == Buttons::YesNoCancel && run_files_ != nullptr &&
+      run_files_->protects(last_existing_.c_str()))
+    return Answer::Yes;
   Answer answer =
       buttons == Buttons::YesNoCancel ? ask_overwrite(text) : ask_after_open_failure(text);
   if (answer == Answer::Cancel) cancelled_ = true;

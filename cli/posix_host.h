@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "run_files.h"
 #include "split/host.h"
 
 // What to do about an output file that already exists.
@@ -14,10 +15,17 @@ enum class ExistingFiles { Ask, Overwrite, Keep };
 class PosixHost : public Host {
  public:
   // `input`: the log being split, which no output may be. `interactive`: `in`
-  // is a terminal, so questions may be put to the user.
-  PosixHost(std::FILE* input, ExistingFiles existing, bool interactive, std::FILE* in = stdin,
-            std::FILE* out = stderr)
-      : input_(input), existing_(existing), interactive_(interactive), in_(in), out_(out) {}
+  // is a terminal, so questions may be put to the user. `run_files`, when
+  // given: the other files of the run that no output may be, told of each
+  // output opened.
+  PosixHost(std::FILE* input, ExistingFiles existing, bool interactive,
+            RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
+      : input_(input),
+        existing_(existing),
+        interactive_(interactive),
+        run_files_(run_files),
+        in_(in),
+        out_(out) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
   bool output_exists(const char* path) override;
@@ -35,6 +43,7 @@ class PosixHost : public Host {
   std::FILE* input_;
   ExistingFiles existing_;
   bool interactive_;
+  RunFiles* run_files_;
   std::FILE* in_;
   std::FILE* out_;
   std::string last_existing_;  // the question that follows names this file

@@ -1,10 +1,10 @@
-// varnel-split: splits a rover's ADIF log into one file per QTH from the
+// varnel-split: splits rovers' ADIF logs into one file per QTH from the
 // command line, as the window's Split command does, and prints the lines its
-// status list would show.
+// status list would show. Several logs are split in turn, each as if alone.
 //
-// Exit status: 0 when the whole input was read and every output file it
+// Exit status: 0 when every input was read whole and every output file it
 // needed was written completely (or declined); 1 when anything failed or was
-// cancelled; 2 for a usage error.
+// cancelled; 2 for a usage error, found before any log is read.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,9 +12,11 @@
 #include <string>
 
 #include "options.h"
+#include "platform/file_identity.h"
 #include "platform/input_file.h"
 #include "posix_host.h"
 #include "process_start.h"
+#include "run_files.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
@@ -31,16 +33,57 @@ bool print_status(const StatusLists& status) {
   return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
+int usage_error(const char* error) {
+  std::fprintf(stderr, "varnel-split: %s\nTry 'varnel-split --help' for more information.\n",
+               error);
+  return 2;
+}
+
+struct LogOutcome {
+  int exit_status;
+  bool cancelled;  // the user chose Cancel, which ends the whole run
+};
+
+// Splits the log at `path` and prints its status lines, under a heading when
+// `heading` (the lines always end with an empty one, which sets the next
+// heading apart as head(1) does).
+LogOutcome split_log(const char* path, const Options& options, bool heading, RunFiles& run_files) {
+  // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
+  platform::InputFile input(std::fopen(path, "rb"));
+  if (!input) {
+    int reason = errno;
+    std::fprintf(stderr, "Error opening %s: %s\n", path, std::strerror(reason));
+    return {1, false};
+  }
+  // Before the split, so the questions it asks stand under their log's name.
+  if (heading) {
+    std::printf("==> %s <==\n", path);
+    std::fflush(stdout);
+  }
+
+  run_files.start_log(input.get());
+  PosixHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
+  StatusLists status;
+  std::unique_ptr<QthFile> registry =
+      split_by_qth(input.get(), path, host, status, options.output_folder);
+  input.reset();
+  if (close_qth_files(registry.get(), status) == 0)
+    add_status_message(2, status, "Did not create any output files!");
+  registry.reset();
+  run_files.end_log();
+
+  bool printed = print_status(status);
+  bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
+  return {failed || !printed ? 1 : 0, host.cancelled()};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!prepare_process()) return 1;
   Options options;
   std::string error;
-  if (!parse_options(argc, argv, options, error)) {
-    std::fprintf(stderr, "varnel-split: %s\n%s", error.c_str(), usage_text());
-    return 2;
-  }
+  if (!parse_options(argc, argv, options, error)) return usage_error(error.c_str());
   if (options.help || options.version) {
     if (options.help) {
       std::fputs(usage_text(), stdout);
@@ -50,24 +93,24 @@ int main(int argc, char** argv) {
     // A text that did not reach its reader (a full disk) is a failure.
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
-
-  // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
-  platform::InputFile input(std::fopen(options.file, "rb"));
-  if (!input) {
-    int reason = errno;
-    std::fprintf(stderr, "Error opening %s: %s\n", options.file, std::strerror(reason));
-    return 1;
+  if (options.output_folder != nullptr) {
+    if (int reason = platform::folder_error(options.output_folder)) {
+      error = std::string("output folder ") + options.output_folder + ": " + std::strerror(reason);
+      return usage_error(error.c_str());
+    }
   }
 
-  PosixHost host(input.get(), options.existing, is_terminal(stdin));
-  StatusLists status;
-  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), options.file, host, status);
-  input.reset();
-  if (close_qth_files(registry.get(), status) == 0)
-    add_status_message(2, status, "Did not create any output files!");
-  registry.reset();
-
-  bool printed = print_status(status);
-  bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
-  return failed || !printed ? 1 : 0;
+  RunFiles run_files(options.files);
+  const std::size_t logs = options.files.size();
+  int exit_status = 0;
+  for (std::size_t i = 0; i < logs; ++i) {
+    LogOutcome outcome = split_log(options.files[i], options, logs > 1, run_files);
+    if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
+    if (!outcome.cancelled) continue;
+    for (std::size_t rest = i + 1; rest < logs; ++rest)
+      std::fprintf(stderr, "varnel-split: %s: not split, the run was cancelled\n",
+                   options.files[rest]);
+    break;
+  }
+  return exit_status;
 }

@@ -75,10 +75,10 @@ QthFile* find_qth_file(QthFile* root, const char* qth) {
 }
 
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
-                                         OpenPaths& open_paths) {
+                                         OpenPaths& open_paths, const char* output_folder) {
   auto entry = std::make_unique<QthFile>();
   entry->qth = qth;
-  entry->path = output_path(input_path, qth);
+  entry->path = output_path(input_path, qth, output_folder);
 
   // Another QTH of this split already writes this file: opening it again
   // would empty what was written, so it can only fail.

@@ -38,11 +38,13 @@ class OpenPaths {
 // Returns the entry whose QTH equals `qth`, or null.
 QthFile* find_qth_file(QthFile* root, const char* qth);
 
-// Makes the entry for a QTH met for the first time: builds its path, asks
-// before overwriting an existing file, opens it, and asks what to do when it
-// cannot be opened. Returns an open or skipped entry, or null on Cancel.
+// Makes the entry for a QTH met for the first time: builds its path (in
+// `output_folder` when given, else beside the input), asks before overwriting
+// an existing file, opens it, and asks what to do when it cannot be opened.
+// Returns an open or skipped entry, or null on Cancel.
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
-                                         OpenPaths& open_paths);
+                                         OpenPaths& open_paths,
+                                         const char* output_folder = nullptr);
 
 // Inserts `entry`, whose QTH is not yet in the tree, and returns the new root.
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,

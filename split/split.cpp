@@ -12,6 +12,7 @@ constexpr std::size_t kLineSize = 1024;
 
 struct SplitState {
   const char* input_path;
+  const char* output_folder;  // null: beside the input
   Host& host;
   OpenPaths open_paths;
   std::unique_ptr<QthFile> registry;
@@ -34,8 +35,8 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
 
   QthFile* entry = find_qth_file(state.registry.get(), qth_field->value);
   if (entry == nullptr) {
-    std::unique_ptr<QthFile> created =
-        create_qth_file(qth_field->value, state.input_path, state.host, state.open_paths);
+    std::unique_ptr<QthFile> created = create_qth_file(
+        qth_field->value, state.input_path, state.host, state.open_paths, state.output_folder);
     if (!created) return false;
     entry = created.get();
     state.registry = insert_qth_file(std::move(state.registry), std::move(created));
@@ -57,8 +58,8 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
 }  // namespace
 
 std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
-                                      StatusLists& status) {
-  SplitState state{input_path, host, {}, nullptr};
+                                      StatusLists& status, const char* output_folder) {
+  SplitState state{input_path, output_folder, host, {}, nullptr};
   std::unique_ptr<QsoRecord> record;
   std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
   std::string error_text;
@@ -109,7 +110,7 @@ std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path,
 }
 
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
-                                      StatusLists& status) {
+                                      StatusLists& status, const char* output_folder) {
   AdifReader reader(input);
-  return split_by_qth(reader, input_path, host, status);
+  return split_by_qth(reader, input_path, host, status, output_folder);
 }

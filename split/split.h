@@ -8,12 +8,13 @@
 #include "split/status.h"
 
 // Reads the whole input record by record and appends each record that names a
-// QTH to that QTH's output file beside `input_path`. Stops at the end of the
-// input, at a line it cannot handle, or when the user cancels a question;
-// problems met on the way are added to `status` (severity 2 and 1). Returns
-// the registry with its streams still open, for close_qth_files. The input
-// stays the caller's to close.
+// QTH to that QTH's output file beside `input_path`, or in `output_folder`
+// when one is given (the names still come from `input_path`). Stops at the
+// end of the input, at a line it cannot handle, or when the user cancels a
+// question; problems met on the way are added to `status` (severity 2 and 1).
+// Returns the registry with its streams still open, for close_qth_files. The
+// input stays the caller's to close.
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
-                                      StatusLists& status);
+                                      StatusLists& status, const char* output_folder = nullptr);
 std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
-                                      StatusLists& status);
+                                      StatusLists& status, const char* output_folder = nullptr);

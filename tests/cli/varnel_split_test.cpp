@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "golden_case.h"
 
@@ -72,15 +75,32 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
     const char* text;
   };
   const Case cases[] = {
-      {"", 2, false, "Usage: varnel-split"},
-      {"--bogus rover.adi", 2, false, "--bogus"},
-      {"--overwrite --skip-existing rover.adi", 2, false, "Usage: varnel-split"},
-      {"rover.adi other.adi", 2, false, "Usage: varnel-split"},
-      {"--help", 0, true, "Usage: varnel-split [--overwrite | --skip-existing]"},
+      {"", 2, false, "no input FILE given\n"},
+      {"--bogus rover.adi", 2, false, "unknown option --bogus\n"},
+      {"--bogus=1 rover.adi", 2, false, "unknown option --bogus\n"},
+      {"-x rover.adi", 2, false, "unknown option -x\n"},
+      {"-fx rover.adi", 2, false, "unknown option -x\n"},
+      {"--o rover.adi", 2, false, "ambiguous option --o (--overwrite, --output-dir)\n"},
+      {"--overwrite --skip-existing rover.adi", 2, false,
+       "--overwrite and --skip-existing exclude each other\n"},
+      {"-f -n rover.adi", 2, false, "--overwrite and --skip-existing exclude each other\n"},
+      {"rover.adi -fn", 2, false, "--overwrite and --skip-existing exclude each other\n"},
+      {"--overwrite=yes rover.adi", 2, false, "option --overwrite takes no value\n"},
+      {"rover.adi -o", 2, false, "option -o needs a value\n"},
+      {"rover.adi --output-dir", 2, false, "option --output-dir needs a value\n"},
+      // The output folder is checked before any log is read.
+      {"-o missing rover.adi", 2, false, "output folder missing: No such file or directory\n"},
+      {"--output-dir=rover.adi rover.adi", 2, false, "output folder rover.adi: Not a directory\n"},
+      {"-o '' rover.adi", 2, false, "output folder : No such file or directory\n"},
+      {"--help", 0, true, "Usage: varnel-split [OPTION]... FILE...\n"},
+      {"-h rover.adi", 0, true, "  -o, --output-dir=DIR  "},
+      {"--he", 0, true, "Usage: varnel-split"},
       {"--version", 0, true, "varnel-split 1.1\n"},
+      {"-V", 0, true, "varnel-split 1.1\n"},
       {"--help >/dev/full", 1, true, ""},
       {"--version >/dev/full", 1, true, ""},
       {"missing.adi", 1, false, "Error opening missing.adi: "},
+      {"missing.adi other.adi", 1, false, "Error opening other.adi: "},
   };
   const fs::path work = golden::make_temp_folder("cli-usage");
   ASSERT_FALSE(work.empty());
@@ -92,12 +112,129 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
     const std::string& shown = c.on_stdout ? run.out : run.err;
     EXPECT_NE(shown.find(c.text), std::string::npos) << shown;
     EXPECT_EQ("", c.on_stdout ? run.err : run.out);
+    // A usage error is one line naming the problem and a pointer to --help.
+    if (c.exit_code == 2) {
+      EXPECT_EQ(std::string("varnel-split: ") + c.text +
+                    "Try 'varnel-split --help' for more information.\n",
+                run.err);
+    }
     // No run above may split: the only file is still the input.
     EXPECT_EQ(1u, golden::files_under(work).size());
   }
   Outcome missing = run_in(work, binary + " missing.adi");
   EXPECT_EQ(std::string("Error opening missing.adi: ") + std::strerror(ENOENT) + "\n", missing.err);
   fs::remove_all(work);
+}
+
+// Short options, several logs in one run and an output folder. Every file
+// that was there before the run keeps its bytes (the row's `changed` file
+// aside), and the files afterwards are exactly those listed.
+TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
+  struct Case {
+    const char* setup;  // shell commands run in the work folder after the common ones
+    const char* args;   // varnel-split's arguments and redirections
+    int exit_code;
+    const char* out;                // standard output, exactly
+    const char* err_has;            // null: standard error stays empty
+    const char* files;              // every file afterwards; NAME:CALL holds the one QSO of CALL
+    const char* changed = nullptr;  // a file there before that may change
+  };
+  // log FILE CALL QTH writes a log of one QSO.
+  const std::string common =
+      "log() { printf '<EOH>\\r\\n<CALL:4>%s <APP_N1MM_ROVERQTH:4>%s <EOR>\\r\\n' \"$2\" \"$3\" "
+      ">\"$1\"; }; log a.adi K1AA FN31; log b.adi K1BB FN42; ";
+  const char* both =
+      "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
+      "==> b.adi <==\nWrote    1 QSOs to b_FN42.adi\n\n";
+  const char* a_only = "Wrote    1 QSOs to a_FN31.adi\n\n";
+  const char* none = "Did not create any output files!\n\n";
+  const Case cases[] = {
+      {"printf old >a_FN31.adi", "-f a.adi", 0, a_only, nullptr, "a.adi a_FN31.adi:K1AA b.adi",
+       "a_FN31.adi"},
+      {"printf old >a_FN31.adi", "-n a.adi b.adi", 1,
+       "==> a.adi <==\nDid not create any output files!\n\n"
+       "==> b.adi <==\nWrote    1 QSOs to b_FN42.adi\n\n",
+       nullptr, "a.adi a_FN31.adi b.adi b_FN42.adi:K1BB"},
+      {"log -x.adi K1XX FN31", "-f -- -x.adi", 0, "Wrote    1 QSOs to -x_FN31.adi\n\n", nullptr,
+       "-x.adi -x_FN31.adi:K1XX a.adi b.adi"},
+      {"", "a.adi b.adi", 0, both, nullptr, "a.adi a_FN31.adi:K1AA b.adi b_FN42.adi:K1BB"},
+      {"", "a.adi missing.adi b.adi", 1, both,
+       "Error opening missing.adi: ", "a.adi a_FN31.adi:K1AA b.adi b_FN42.adi:K1BB"},
+      // Cancel (nobody to answer for b_FN42.adi) ends the run before c.adi.
+      {"printf old >b_FN42.adi; log c.adi K1CC FN43", "a.adi b.adi c.adi", 1,
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n==> b.adi <==\n"
+       "Did not create any output files!\n\n",
+       "varnel-split: c.adi: not split, the run was cancelled\n",
+       "a.adi a_FN31.adi:K1AA b.adi b_FN42.adi c.adi"},
+      // An output of an earlier log, or another log of the run, is never written.
+      {"log a.txt K1CC FN31", "-f a.adi a.txt ./a.adi", 1,
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n==> a.txt <==\n"
+       "Did not create any output files!\n\n==> ./a.adi <==\nDid not create any output files!\n\n",
+       "Could not open output file ./a_FN31.adi\n", "a.adi a.txt a_FN31.adi:K1AA b.adi"},
+      {"log b_FN42.adi K1DD FN31", "-f b.adi b_FN42.adi", 1,
+       "==> b.adi <==\nDid not create any output files!\n\n"
+       "==> b_FN42.adi <==\nWrote    1 QSOs to b_FN42_FN31.adi\n\n",
+       "varnel-split: b_FN42.adi is another log or an earlier output of this run\n",
+       "a.adi b.adi b_FN42.adi b_FN42_FN31.adi:K1DD"},
+      // The output folder, in every form; the names stay the log's.
+      {"mkdir out", "-o out a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
+      {"mkdir out", "-foout a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
+      {"mkdir out sub && log sub/a.adi K1SS FN31", "--output-dir=out/ sub/a.adi", 0, a_only,
+       nullptr, "a.adi b.adi out/a_FN31.adi:K1SS sub/a.adi"},
+      {"mkdir out", "--output-dir out a.adi b.adi", 0, both, nullptr,
+       "a.adi b.adi out/a_FN31.adi:K1AA out/b_FN42.adi:K1BB"},
+      {"mkdir out", "-o out /dev/stdin <b.adi", 0, "Wrote    1 QSOs to stdin_FN42.adi\n\n", nullptr,
+       "a.adi b.adi out/stdin_FN42.adi:K1BB"},
+      // The outputs' protections hold in the folder as beside the log.
+      {"mkdir out && ln -s ../a.adi out/a_FN31.adi", "-f -o out a.adi", 1, none,
+       "Could not open output file out/a_FN31.adi\n", "a.adi b.adi"},  // links are not listed
+      {"mkdir out && ln a.adi out/a_FN31.adi", "-f -o out a.adi", 1, none,
+       "Could not open output file out/a_FN31.adi\n", "a.adi b.adi out/a_FN31.adi"},
+      {"mkdir out sub && log sub/a.adi K1SS FN31", "-f -o out a.adi sub/a.adi", 1,
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
+       "==> sub/a.adi <==\nDid not create any output files!\n\n",
+       "Could not open output file out/a_FN31.adi\n", "a.adi b.adi out/a_FN31.adi:K1AA sub/a.adi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " / " + c.args);
+    const fs::path work = golden::make_temp_folder("cli-runs");
+    ASSERT_FALSE(work.empty());
+    ASSERT_EQ(0, run_in(work, "(" + common + c.setup + ")").exit_code);
+    const std::map<std::string, std::string> before = golden::files_under(work);
+
+    Outcome run = run_in(work, "(" + binary + " " + c.args + ")");
+
+    EXPECT_EQ(c.exit_code, run.exit_code);
+    EXPECT_EQ(c.out, run.out);
+    if (c.err_has) {
+      EXPECT_NE(run.err.find(c.err_has), std::string::npos) << run.err;
+    } else {
+      EXPECT_EQ("", run.err);
+    }
+    const std::map<std::string, std::string> after = golden::files_under(work);
+    for (const auto& file : before) {
+      if (c.changed == nullptr || file.first != c.changed) {
+        EXPECT_EQ(file.second, after.count(file.first) ? after.at(file.first) : "") << file.first;
+      }
+    }
+    std::vector<std::string> names;
+    std::istringstream listed(c.files);
+    for (std::string name; listed >> name;) {
+      const std::size_t colon = name.find(':');
+      if (colon != std::string::npos) {
+        const std::string call = name.substr(colon + 1);
+        name.resize(colon);
+        EXPECT_EQ("<EOH>\r\n<CALL:4>" + call + " <EOR>\r\n",
+                  after.count(name) ? after.at(name) : "(missing)")
+            << name;
+      }
+      names.push_back(name);
+    }
+    std::vector<std::string> present;
+    for (const auto& file : after) present.push_back(file.first);
+    EXPECT_EQ(names, present);
+    fs::remove_all(work);
+  }
 }
 
 // Output names that are no plain new file, and runs with closed standard

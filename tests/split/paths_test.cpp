@@ -32,6 +32,7 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
     const char* input;
     std::string qth;
     const char* output;
+    const char* folder = nullptr;  // the output folder, when one is given
   } cases[] = {
       {"D:\\Logs\\rover.adi", "ME", "D:\\Logs\\rover_ME.adi"},
       {"D:\\My.Logs\\rover.adi", "ME", "D:\\My.Logs\\rover_ME.adi"},
@@ -49,9 +50,16 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
       {"D:\\Logs\\rover.adi", "A:B", "D:\\Logs\\rover_A_B.adi"},
       {"rover.adi", "\\/:*?\"<>|", "rover__________.adi"},
       {"rover.adi", std::string("a\x01\t\x1f\x20\x7f\xe9.b", 9), "rover_a___ \x7f\xe9.b.adi"},
+      // An output folder takes the place of the input's, the name stays the input's.
+      {"/logs/rover.adi", "FN31", "out/rover_FN31.adi", "out"},
+      {"/logs/rover.adi", "FN31", "/out/rover_FN31.adi", "/out/"},
+      {"/my.logs/rover.2016.adi", "FN31/..", "my.out/rover_FN31_...adi", "my.out"},
+      {"/dev/stdin", "FN31", "/tmp/stdin_FN31.adi", "/tmp"},
+      {"rover", "ME", "out\\/rover_ME.adi", "out\\"},
+      {"rover.adi", "ME", "rover_ME.adi", ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(output_path(c.input, c.qth.c_str()), c.output) << c.input << " " << c.qth;
+    EXPECT_EQ(output_path(c.input, c.qth.c_str(), c.folder), c.output) << c.input << " " << c.qth;
 }
 
 }  // namespace

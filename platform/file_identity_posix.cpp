@@ -1,0 +1,37 @@
+#include "platform/file_identity.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+FileIdentity identity_from(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
+bool identity_of(const char* path, FileIdentity& identity) {
+  struct stat st;
+  if (stat(path, &st) != 0) return false;
+  identity = identity_from(st);
+  return true;
+}
+
+bool identity_of(std::FILE* stream, FileIdentity& identity) {
+  struct stat st;
+  if (fstat(fileno(stream), &st) != 0) return false;
+  identity = identity_from(st);
+  return true;
+}
+
+int folder_error(const char* path) {
+  struct stat st;
+  if (stat(path, &st) != 0) return errno;
+  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+}  // namespace platform

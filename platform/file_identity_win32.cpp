@@ -1,0 +1,59 @@
+#include "platform/file_identity.h"
+
+#include <windows.h>
+#include <io.h>
+#include <stdio.h>
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+// Only disk files have an identity worth comparing: a device (NUL, CON)
+// would otherwise match every other device.
+bool identity_from(HANDLE handle, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle, &info))
+    return false;
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+bool identity_of(const char* path, FileIdentity& identity) {
+  // No access asked and every sharing mode granted: looking cannot disturb
+  // a file that this or another program has open. Backup semantics let a
+  // folder be opened too.
+  HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = identity_from(handle, identity);
+  CloseHandle(handle);
+  return known;
+}
+
+bool identity_of(std::FILE* stream, FileIdentity& identity) {
+  return identity_from(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), identity);
+}
+
+int folder_error(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+      case ERROR_ACCESS_DENIED:
+        return EACCES;
+      default:
+        return EINVAL;
+    }
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ENOTDIR;
+}
+
+}  // namespace platform
