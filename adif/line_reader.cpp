@@ -40,16 +40,20 @@ LineReader::LineReader(std::FILE* file)
 LineReader::LineReader(const char* data, std::size_t size) : data_(data), end_(size) {}
 
 bool LineReader::refill() {
-  if (file_ == nullptr || error_ || at_end_) return false;
+  if (file_ == nullptr || error_ || at_end_ || file_ended_) return false;
   std::size_t got = std::fread(owned_.get(), 1, kBufferSize, file_);
   pos_ = 0;
   end_ = got;
   file_read_ += static_cast<int64_t>(got);
-  if (got == 0) {
+  // A short read met the end of the file (or an error). Nothing is read
+  // after it, whatever the C library would do: a log that its logging
+  // program is still writing is split as it stood, and a record cut there
+  // is reported instead of joined with whatever is appended later.
+  if (got < kBufferSize) {
+    file_ended_ = true;
     if (std::ferror(file_)) error_ = true;
-    return false;
   }
-  return true;
+  return got != 0;
 }
 
 std::size_t LineReader::read_line(char* line, std::size_t size) {
@@ -121,10 +125,16 @@ const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
   return start;
 }
 
+int LineReader::peek() {
+  if (at_end_ || (pos_ == end_ && !refill())) return -1;
+  return static_cast<unsigned char>(data_[pos_]);
+}
+
 int64_t LineReader::remaining() {
   const auto buffered = static_cast<int64_t>(end_ - pos_);
   if (at_end_) return 0;
   if (file_ == nullptr) return buffered;
+  if (file_ended_) return buffered;
   if (start_offset_ < 0) return -1;
   const int64_t size = regular_file_size(file_);
   if (size < 0) return -1;

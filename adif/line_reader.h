@@ -31,9 +31,14 @@ class LineReader {
   // line. The bytes stay valid until the next read.
   const char* next_whole_line(std::size_t size, std::size_t& count);
 
+  // The next byte of the input (0 to 255) without reading it, or -1 at the
+  // end of the input or after a read error.
+  int peek();
+
   // Bytes of input not yet returned by read_line, or -1 when the input's size
-  // cannot be known (a pipe, a terminal). Asked afresh each time, so a log
-  // that its logging program is still writing counts as it stands now.
+  // cannot be known (a pipe, a terminal). Asked afresh each time until a read
+  // meets the end of the file, so a log that its logging program is still
+  // writing counts as it stands now; after that, only what was read counts.
   int64_t remaining();
 
   // Ends the input here: read_line returns 0 from now on.
@@ -55,5 +60,6 @@ class LineReader {
   int64_t start_offset_ = -1;  // where in the file reading began; -1 unknown
   int64_t file_read_ = 0;      // bytes fread has delivered so far
   bool at_end_ = false;
+  bool file_ended_ = false;  // a read met the end of the file: no more reads
   bool error_ = false;
 };

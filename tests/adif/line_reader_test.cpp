@@ -92,6 +92,34 @@ TEST(LineReader, FileLinesMatchAcrossRefills) {
   }
 }
 
+TEST(LineReader, NothingIsReadAfterAReadMetTheEndOfTheFile) {
+  // A logging program appends to the log after the reader met its end; a C
+  // library whose end-of-file is not sticky (clearerr stands for one) would
+  // hand the new bytes to the next read, joining them to a cut line.
+  const std::string path = testing::TempDir() + "growing.adi";
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> writer(std::fopen(path.c_str(), "wb"),
+                                                         &std::fclose);
+  ASSERT_NE(writer, nullptr);
+  std::fputs("<CALL:5>K1ABC <EOR>\r\n<CALL:5>K9XYZ <BA", writer.get());
+  std::fflush(writer.get());
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  ASSERT_NE(file, nullptr);
+  LineReader reader(file.get());
+  EXPECT_EQ(all_lines(reader, 1024),
+            (std::vector<std::string>{"<CALL:5>K1ABC <EOR>\r\n", "<CALL:5>K9XYZ <BA"}));
+
+  std::fputs("ND:2>2M <EOR>\r\n", writer.get());
+  std::fflush(writer.get());
+  std::clearerr(file.get());
+  char line[64];
+  EXPECT_EQ(reader.peek(), -1);
+  EXPECT_EQ(reader.remaining(), 0);
+  EXPECT_EQ(reader.read_line(line, sizeof line), 0u);
+  EXPECT_FALSE(reader.failed());
+  std::remove(path.c_str());
+}
+
 TEST(LineReader, ReadErrorEndsTheInputAndIsReported) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> dir(std::fopen("/", "rb"), &std::fclose);
   ASSERT_NE(dir, nullptr);

@@ -369,4 +369,34 @@ TEST(VarnelSplit, AsksOnTerminal) {
   }
 }
 
+// A log that its logging program is still writing: while the split waits
+// at a question, the program finishes the last record and appends another.
+// The split covers the log as it stood when it was read: the cut record is
+// reported, and nothing appended later is taken in.
+TEST(VarnelSplit, LogStillBeingWrittenIsSplitAsItStood) {
+  if (std::system("script -qec true /dev/null >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "script(1) is not available";
+  const fs::path work = golden::make_temp_folder("cli-growing");
+  ASSERT_FALSE(work.empty());
+  const std::string command =
+      "printf '<CALL:5>K1ABC <APP_N1MM_ROVERQTH:4>FN42 <EOR>\\r\\n"
+      "<CALL:5>K9XYZ <APP_N1MM_ROVERQTH:4>FN42 <BA' >rover.adi && printf old >rover_FN42.adi && "
+      "mkfifo answers && { script -qec \"" +
+      binary +
+      " rover.adi\" /dev/null <answers >shown & } "
+      "&& exec 3>answers && "
+      "for i in $(seq 100); do grep -q overwrite shown && break; sleep 0.1; done && "
+      "printf 'ND:2>2M <EOR>\\r\\n<CALL:5>K8BBB <APP_N1MM_ROVERQTH:4>FN31 <EOR>\\r\\n' >>rover.adi "
+      "&& printf 'y\\n' >&3 && exec 3>&- && wait $! ; status=$?; cat shown; exit $status";
+  Outcome run = run_in(work, "(" + command + ")");
+  EXPECT_EQ(1, run.exit_code) << run.out << run.err;
+  EXPECT_NE(run.out.find("ERROR: Input ended before the <EOR> of the last record"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN42.adi"), std::string::npos) << run.out;
+  EXPECT_EQ("<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n", golden::read_bytes(work / "rover_FN42.adi"));
+  EXPECT_FALSE(fs::exists(work / "rover_FN31.adi"));
+  fs::remove_all(work);
+}
+
 }  // namespace
