@@ -33,6 +33,8 @@
 
 #include "adif/scan.h"
 #include "adif/tree_builder.h"
+#include "adif/value_end.h"
+#include "adif/value_text.h"
 
 namespace {
 
@@ -61,9 +63,20 @@ int32_t parse_length(const char* p, char** stop) {
 // sets `length` and returns where the value starts, or null when no '>'
 // closes the tag before `end`.
 char* read_length(char* colon, const char* end, int32_t& length) {
-  // Nearly every tag is a few digits and '>'.
+  // Nearly every tag is one or two digits and '>'. (The text is followed by
+  // zero bytes, so the bytes up to the first that is no digit can be read.)
   char* q = colon + 1;
   auto digit = static_cast<unsigned>(static_cast<unsigned char>(*q) - '0');
+  if (digit < 10 && q[1] == '>') {
+    length = static_cast<int32_t>(digit);
+    return q + 2;
+  }
+  const auto second = static_cast<unsigned>(static_cast<unsigned char>(q[1]) - '0');
+  if (digit < 10 && second < 10 && q[2] == '>') {
+    length = static_cast<int32_t>(digit * 10 + second);
+    return q + 3;
+  }
+  // Then a few digits and '>'.
   if (digit < 10) {
     uint32_t value = digit;
     digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
@@ -104,38 +117,6 @@ void set_cut_value_message(const char* name, int32_t length, std::string& error_
   error_text.push_back('>');
 }
 
-// Completes a value that runs past its working text from the lines that
-// follow, into a new working text in `home` that starts at the value: on
-// success `value` and `end` point there. False when the input ends first (or
-// reading failed); the value is then dropped and the input is at its end.
-bool gather_value(LineReader& stream, QsoRecord& home, char* line, std::size_t size, char*& value,
-                  char*& end, std::size_t wanted) {
-  const auto have = static_cast<std::size_t>(end - value);
-  // A length that runs past the end of a file of known size can never be
-  // met: gathering the rest of the file would only cost its size in memory.
-  const int64_t left = stream.remaining();
-  if (left >= 0 && static_cast<uint64_t>(left) < wanted - have) {
-    stream.skip_rest();
-    return false;
-  }
-  try {
-    // One growing buffer, so that a long value costs time linear in the bytes read.
-    std::string joined(value, have);
-    while (joined.size() < wanted) {
-      if (stream.read_line(line, size) == 0) return false;
-      joined.append(line, std::strlen(line));
-    }
-    value = home.storage.copy(joined.data(), joined.size());
-    end = value + joined.size();
-    return true;
-  } catch (const std::bad_alloc&) {
-    // Where the input's size is unknown a corrupt length may ask for more
-    // than there is memory: that ends the input like a read error.
-    stream.fail();
-    return false;
-  }
-}
-
 // What one call of parse_ADIF works with.
 struct Call {
   LineReader& lines;
@@ -154,15 +135,17 @@ struct Call {
   int32_t cut_length = 0;
 
   QsoRecord& home() { return record ? *record : *spare; }
+  MoreLines more_lines() { return {lines, home(), line, size}; }
 };
 
 // One tag as read_tag finds it.
 struct Tag {
   char* name;  // upper-cased and cut in place
   std::size_t name_length;
-  int32_t id;      // the name's dictionary number, or -1 when not known yet
-  int32_t length;  // -1 for a tag without a length
-  char* value;     // the byte after the tag's '>'
+  int32_t id;        // the name's dictionary number, or -1 when not known yet
+  int32_t length;    // -1 for a tag without a length; the value's bytes once settled
+  char* value;       // the byte after the tag's '>'
+  int32_t declared;  // the length as the tag declares it
 };
 
 // Chooses the text the call reads. Text left after the EOH or EOR tag that
@@ -232,7 +215,7 @@ bool read_tag(TreeBuilder& trees, char* open, const char* end, Tag& tag) {
     if (value == nullptr) return false;
   }
   *stop = '\0';
-  tag = {name, static_cast<std::size_t>(stop - name), id, length, value};
+  tag = {name, static_cast<std::size_t>(stop - name), id, length, value, length};
   return true;
 }
 
@@ -259,24 +242,22 @@ void keep_rest(Call& call, const char* rest, const char* end) {
   if (std::memchr(rest, '<', count) != nullptr) call.carried.assign(rest, count);
 }
 
-// Completes the value of `tag`, which runs past the working text's `end`,
-// from the next lines. False when the input ends first: the field is
-// dropped, and told of unless reading failed.
-bool complete_value(Call& call, Tag& tag, char*& end) {
-  const auto wanted = static_cast<std::size_t>(tag.length);
-  if (gather_value(call.lines, call.home(), call.line, call.size, tag.value, end, wanted))
-    return true;
-  if (!call.lines.failed()) {
-    call.cut_name = tag.name;
-    call.cut_length = tag.length;
-  }
-  return false;
+// The declared length of `tag` stands where no value can end: the user is
+// told. Kept a call of its own: inlined, this rare path would cost the
+// reader's loop registers on every field.
+[[gnu::noinline]] void tell_broken_end(Call& call, const char* name, int32_t declared) {
+  call.error_text.assign(ADIF_VALUE_END_BROKEN);
+  call.error_text.append(name);
+  call.error_text.push_back(':');
+  call.error_text.append(std::to_string(declared));
+  call.error_text.push_back('>');
+  call.trees.told_of_problem();
 }
 
 void store_field(Call& call, const Tag& tag) {
   if (!call.record) call.record = std::move(call.spare);
   call.trees.add(*call.record, tag.name, tag.name_length, tag.id, tag.value, tag.length,
-                 call.error_text);
+                 tag.declared, call.error_text);
 }
 
 // Reads the tags of the working text from `scan` to `end` and stores their
@@ -301,9 +282,26 @@ AdifStatus read_fields(Call& call, char* scan, char* end) {
       keep_rest(call, tag.value, end);
       return ended;
     }
-    const bool whole =
-        static_cast<std::size_t>(end - tag.value) >= static_cast<std::size_t>(tag.length);
-    if (!whole && !complete_value(call, tag, end)) return ADIF_END_OF_FILE;
+    if (static_cast<std::size_t>(end - tag.value) < static_cast<std::size_t>(tag.length)) {
+      const ValueText gathered = gather_value(call.more_lines(), tag.value, end, tag.length);
+      if (gathered.start == nullptr) {
+        if (!call.lines.failed()) {
+          call.cut_name = tag.name;
+          call.cut_length = tag.length;
+        }
+        return ADIF_END_OF_FILE;
+      }
+      tag.value = gathered.start;
+      end = gathered.end;
+    }
+    if (!value_end::ends_value(tag.value[tag.length])) {
+      ValueText text{tag.value, end};
+      const int32_t length = settle_value_end(call.more_lines(), tag.declared, text);
+      if (length < 0) tell_broken_end(call, tag.name, tag.declared);
+      tag.value = text.start;
+      tag.length = length < 0 ? tag.declared : length;
+      end = text.end;
+    }
     store_field(call, tag);
     pending = tag.value;
     pending_length = tag.length;
@@ -314,8 +312,8 @@ AdifStatus read_fields(Call& call, char* scan, char* end) {
 }
 
 // The one place where a call's fields become its record's tree. A value cut
-// off by the end of the input is told of after any duplicate, so that its
-// message is the one the caller sees.
+// off by the end of the input is the last thing a call meets, so it is told
+// of after any duplicate the tree holds.
 void finish_record(Call& call) {
   if (call.record) call.trees.finish(*call.record, call.error_text);
   if (call.cut_name != nullptr)

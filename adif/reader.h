@@ -33,6 +33,11 @@ enum AdifStatus : int {
 // tag follows as "<NAME:LEN>".
 inline constexpr char ADIF_INPUT_ENDED_IN_VALUE[] = "ERROR: Input ended inside the value of <";
 
+// How the error text begins when a value's declared length ends it where no
+// value can end and its real end cannot be made out; the field's tag follows
+// as "<NAME:LEN>". The value keeps its declared length.
+inline constexpr char ADIF_VALUE_END_BROKEN[] = "Value does not end where its length says: <";
+
 class TreeBuilder;
 
 // What reading one log needs from call to call: its lines, the builder of

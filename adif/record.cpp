@@ -46,7 +46,7 @@ void set_duplicate_message(const AdifField& field, std::string& error_text) {
   error_text.assign("Duplicate field: <");
   error_text.append(field.name);
   error_text.push_back(':');
-  error_text.append(std::to_string(field.length));
+  error_text.append(std::to_string(field.declared));
   error_text.push_back('>');
   error_text.append(field.value, shown);
 }
@@ -117,7 +117,8 @@ int shortcut_slot(const char* name) {
 AdifField* add_field(QsoRecord& record, char* name, char* value, int32_t length,
                      std::string& error_text) {
   record.exact_texts = false;  // nothing is known of where these texts live
-  AdifField* field = record.storage.make(AdifField{name, value, length, 0, nullptr, nullptr});
+  AdifField* field =
+      record.storage.make<AdifField>(name, value, length, 0, nullptr, nullptr, length);
   record.fields = insert_field(record.fields, field, error_text);
   // The shortcuts follow the latest field of their name, duplicates included.
   int slot = shortcut_slot(name);

@@ -9,10 +9,13 @@
 struct AdifField {
   char* name;      // upper-cased as read; never null, may be empty
   char* value;     // `length` bytes of the input (fewer only if a NUL stands inside)
-  int32_t length;  // the length declared in the tag
+  int32_t length;  // the value's length in bytes
   int32_t level;   // AA-tree level; leaves are at 0
   AdifField* left;
   AdifField* right;
+  // The length declared in the tag, which messages show. It equals `length`
+  // unless the reader found the value's real end elsewhere (adif/value_end.h).
+  int32_t declared;
 };
 
 struct QsoRecord {

@@ -27,12 +27,12 @@ class TextArena {
     left_ -= size;
     return result;
   }
-  // Makes a copy of `value` in the arena. The arena runs no destructors, so
-  // only trivially destructible types go there.
-  template <class T>
-  T* make(const T& value) {
+  // Makes a T in the arena from `parts` (its members, in order). The arena
+  // runs no destructors, so only trivially destructible types go there.
+  template <class T, class... Parts>
+  T* make(Parts... parts) {
     static_assert(std::is_trivially_destructible_v<T>, "the arena runs no destructors");
-    return new (allocate(sizeof(T))) T(value);
+    return new (allocate(sizeof(T))) T{parts...};
   }
   // Returns a NUL-terminated copy of the first `size` bytes at `text`, owned
   // by the arena. scan::kPadding more zero bytes follow the NUL, so the

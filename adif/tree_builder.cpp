@@ -16,10 +16,12 @@ void TreeBuilder::insert_now(QsoRecord& record, AdifField* field, std::string& e
   if (slot >= 0) shortcut(record, slot) = field;
 }
 
-void TreeBuilder::insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text) {
+void TreeBuilder::insert_one_by_one(QsoRecord& record, std::size_t count, std::size_t told_before,
+                                    std::string& error_text) {
+  std::string earlier;  // a duplicate read before a problem already told of
   for (std::size_t i = 0; i < count; ++i) {
     AdifField* field = waiting_[i].field;
-    record.fields = insert_field(record.fields, field, error_text);
+    record.fields = insert_field(record.fields, field, i < told_before ? earlier : error_text);
     const int slot = shortcut_slot(field->name);
     if (slot >= 0) shortcut(record, slot) = field;
   }
@@ -27,20 +29,21 @@ void TreeBuilder::insert_one_by_one(QsoRecord& record, std::size_t count, std::s
 
 void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
   const std::size_t count = waiting_count_;
+  const std::size_t told_before = told_before_;
+  told_before_ = 0;
   if (count == 0) return;
   waiting_count_ = 0;
   last_ = kStart;
+  if (unnamed_) {  // a log of more distinct names than the dictionary holds
+    unnamed_ = false;
+    return insert_one_by_one(record, count, told_before, error_text);
+  }
 
   // The first field of each name takes its place; a later one is refused,
   // and the latest refusal is the one the error text tells of. Each shortcut
   // follows the latest field of its name, refused or not.
   std::size_t last_refused = count;
   for (std::size_t i = 0; i < count; ++i) {
-    if (waiting_[i].id < 0) {  // a log of more distinct names than the dictionary holds
-      std::fill(std::begin(present_), std::end(present_), 0);
-      for (int slot = 0; slot < 6; ++slot) shortcut(record, slot) = nullptr;
-      return insert_one_by_one(record, count, error_text);
-    }
     AdifField* field = waiting_[i].field;
     const uint32_t rank = names_.rank(waiting_[i].id);
     const uint64_t bit = uint64_t{1} << (rank & 63);
@@ -54,7 +57,10 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
     const int slot = names_.shortcut(waiting_[i].id);
     if (slot >= 0) shortcut(record, slot) = field;
   }
-  if (last_refused < count) set_duplicate_message(*waiting_[last_refused].field, error_text);
+  // A duplicate read before a problem the reader already told of does not
+  // replace its message: the latest problem in the log is the one shown.
+  if (last_refused < count && last_refused >= told_before)
+    set_duplicate_message(*waiting_[last_refused].field, error_text);
 
   AdifField* sorted[kMaxFields + 1];
   std::size_t kept = 0;
@@ -77,7 +83,10 @@ void TreeBuilder::finish(QsoRecord& record, std::string& error_text) {
 }
 
 const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {
+  // Records of one log mostly hold as many fields as the one before.
+  if (count == last_shape_count_) return shapes_[count];
   if (shapes_.size() <= count) shapes_.resize(count + 1);
+  last_shape_count_ = count;
   Shape& shape = shapes_[count];
   if (shape.root >= 0) return shape;
   // Inserting names in ascending order gives a valid AA tree of that many
@@ -91,7 +100,7 @@ const TreeBuilder::Shape& TreeBuilder::shape_of(std::size_t count) {
     name[0] = static_cast<char>(1 + r / 64);
     name[1] = static_cast<char>(1 + r % 64);
     name[2] = '\0';
-    fields[r] = AdifField{name, name, 0, 0, nullptr, nullptr};
+    fields[r] = AdifField{name, name, 0, 0, nullptr, nullptr, 0};
     root = insert_field(root, &fields[r], unused);
   }
   auto rank = [&](const AdifField* field) {

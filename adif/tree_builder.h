@@ -39,13 +39,16 @@ class TreeBuilder {
   // there; the name is `name_length` bytes, NUL-terminated and followed by a
   // readable word). `id` is the name's dictionary number, or -1 when not
   // known yet. While the record has no tree yet the field waits for finish();
-  // otherwise it is inserted at once, as add_field does. Returns the field.
+  // otherwise it is inserted at once, as add_field does. `length` is the
+  // value's length in bytes, `declared` the tag's. Returns the field.
   AdifField* add(QsoRecord& record, char* name, std::size_t name_length, int32_t id, char* value,
-                 int32_t length, std::string& error_text) {
-    AdifField* field = record.storage.make(AdifField{name, value, length, 0, nullptr, nullptr});
+                 int32_t length, int32_t declared, std::string& error_text) {
+    AdifField* field =
+        record.storage.make<AdifField>(name, value, length, 0, nullptr, nullptr, declared);
     if (record.fields == nullptr && waiting_count_ < kMaxFields) {
       if (id < 0) id = names_.find_or_add(name, static_cast<uint32_t>(name_length));
       if (id >= 0) follows_[last_ + 1] = id;
+      unnamed_ |= id < 0;
       last_ = id;
       waiting_[waiting_count_++] = {field, id};
     } else {
@@ -57,6 +60,11 @@ class TreeBuilder {
   // Links the waiting fields into `record`'s tree, sets the shortcuts and, for
   // a refused duplicate, the error text.
   void finish(QsoRecord& record, std::string& error_text);
+
+  // The reader has just told of a problem in the error text: a duplicate
+  // among the fields waiting so far was read before it and must not replace
+  // that message when finish() finds it.
+  void told_of_problem() { told_before_ = waiting_count_; }
 
  private:
   // A record with more fields in one call gets the rest inserted one by one.
@@ -80,11 +88,14 @@ class TreeBuilder {
   };
 
   void insert_now(QsoRecord& record, AdifField* field, std::string& error_text);
-  void insert_one_by_one(QsoRecord& record, std::size_t count, std::string& error_text);
+  void insert_one_by_one(QsoRecord& record, std::size_t count, std::size_t told_before,
+                         std::string& error_text);
   const Shape& shape_of(std::size_t count);
 
   Waiting waiting_[kMaxFields] = {};
   std::size_t waiting_count_ = 0;
+  std::size_t told_before_ = 0;  // duplicates among the first this many waiting fields stay untold
+  bool unnamed_ = false;         // a waiting field's name is not in the dictionary (it was full)
 
   FieldNames names_;
   // At name number + 1 (kStart + 1 first): the number of the name that
@@ -94,5 +105,6 @@ class TreeBuilder {
   int32_t last_ = kStart;          // the number of the last waiting field's name
   uint64_t present_[kWords] = {};  // by rank: a field of that name is in the record
   AdifField* by_rank_[FieldNames::kCapacity] = {};  // that field, where present_ says so
+  std::size_t last_shape_count_ = 0;                // the field count shape_of was last asked for
   std::vector<Shape> shapes_;                       // by field count
 };

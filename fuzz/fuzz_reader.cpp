@@ -14,8 +14,12 @@
 // Where the input's lines all fit the buffer, hold no NUL byte and close
 // every tag on their own line, the line structure must not matter: the
 // records then equal those of a plain reading of the bytes as one stream, so
-// no text after an EOR or EOH tag, nor anywhere else, is dropped. Memory
+// no text after an EOR or EOH tag, nor anywhere else, is dropped. That
+// reading settles value ends by the same rules as the reader (a declared
+// length that ends where no value can end is read as UTF-8 characters or as
+// running into the next tag), from code of its own. Memory
 // held for a record stays within a small multiple of the input's size.
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -49,9 +53,9 @@ int check_tree(const AdifField* root, const AdifField* t) {
     if (*p >= 'a' && *p <= 'z') fail("name not upper-cased", t->name);
   if (t->length < 0) fail("field stored with a negative length", t->name);
   // The reader cuts every value at its length and no working text holds a
-  // NUL of its own, so a stored value is exactly its declared length.
+  // NUL of its own, so a stored value is exactly its length in bytes.
   if (std::strlen(t->value) != static_cast<std::size_t>(t->length))
-    fail("value not exactly its declared length", t->name);
+    fail("value not exactly its length", t->name);
   if (find_field(root, t->name) != t) fail("field not found by its own name", t->name);
 
   if (t->left == nullptr && t->right == nullptr && t->level != 0)
@@ -139,6 +143,89 @@ std::string dump_shortcuts(const QsoRecord* record) {
   return out;
 }
 
+// The value-end rules, written apart from the reader's: a byte a declared
+// length may end before, one well-formed UTF-8 character (decoded, then held
+// to the code point ranges), and a well-formed tag.
+bool may_end_value(char c) { return c == '<' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::size_t model_character(const char* d, std::size_t at, std::size_t n) {
+  const auto lead = static_cast<unsigned char>(d[at]);
+  if (lead < 0x80) return 1;
+  std::size_t size;
+  uint32_t code;
+  if ((lead & 0xE0) == 0xC0) {
+    size = 2;
+    code = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    size = 3;
+    code = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    size = 4;
+    code = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (at + size > n) return 0;
+  for (std::size_t i = 1; i < size; ++i) {
+    const auto next = static_cast<unsigned char>(d[at + i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = code << 6 | (next & 0x3F);
+  }
+  static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kLeast[size] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
+  return size;
+}
+
+bool model_tag(const char* d, std::size_t at, std::size_t n) {
+  auto count = [&](std::size_t& i, bool (*wanted)(char)) {
+    const std::size_t from = i;
+    while (i < n && wanted(d[i])) ++i;
+    return i - from;
+  };
+  auto name_byte = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+  };
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+  std::size_t i = at + 1;
+  if (count(i, name_byte) == 0 || i == n) return false;
+  if (d[i] == '>') return true;
+  if (d[i++] != ':' || count(i, digit) == 0 || i == n) return false;
+  if (d[i] == '>') return true;
+  return d[i++] == ':' && count(i, letter) > 0 && i < n && d[i] == '>';
+}
+
+// Where the value at `pos`, declared `length` bytes long, ends; `broken` is
+// set when the declared length has to stand although no value can end there.
+std::size_t model_value_end(const char* d, std::size_t pos, int64_t length, std::size_t n,
+                            bool& broken) {
+  broken = false;
+  const std::size_t declared = pos + static_cast<std::size_t>(length);
+  if (declared == n || may_end_value(d[declared])) return declared;
+  // Counted in UTF-8 characters, continuing the same stretch of text.
+  std::size_t end = pos;
+  bool whole = true;
+  for (int64_t k = 0; k < length && whole; ++k) {
+    const std::size_t size = end < n ? model_character(d, end, n) : 0;
+    whole = size > 0;
+    end += size;
+  }
+  if (whole && (end == n || may_end_value(d[end]))) {
+    bool plain = true;
+    for (std::size_t q = declared; q < end; ++q)
+      plain = plain && d[q] != '<' && d[q] != '\r' && d[q] != '\n';
+    if (plain) return end;
+  }
+  // Run into a tag.
+  for (std::size_t q = pos; q < declared; ++q) {
+    if (d[q] != '<' || !model_tag(d, q, n)) continue;
+    while (q > pos && std::strchr(" \t\r\n", d[q - 1]) != nullptr) --q;
+    return q;
+  }
+  broken = true;
+  return declared;
+}
+
 // The same bytes read as one stream of tags, without lines: what the reader
 // must produce for a clean input. Each end tag yields the record before it;
 // `rest` is the unfinished record at the end. False when the input is not
@@ -148,7 +235,7 @@ struct StreamReading {
     AdifStatus status;
     std::string record;  // as dump() shows it
     std::string latest;  // "NAME=value|" of the latest field of each key name
-    std::string error;   // the latest duplicate's message
+    std::string error;   // the latest problem's message: a duplicate or a broken value end
   };
   std::vector<End> ends;
   std::string rest;
@@ -208,12 +295,17 @@ struct StreamReading {
         cut = "<" + name + ":" + std::to_string(length) + ">";
         break;
       }
-      std::string value(d + pos, static_cast<std::size_t>(length));
+      bool broken;
+      const std::size_t end = model_value_end(d, pos, length, n, broken);
+      if (broken)
+        error = "Value does not end where its length says: <" + name + ":" +
+                std::to_string(length) + ">";
+      std::string value(d + pos, end - pos);
       if (!fields.emplace(name, value).second)
         error = "Duplicate field: <" + name + ":" + std::to_string(length) + ">" + value;
       for (const char* key : {"CALL", "DXCC", "QSO_DATE", "TIME_ON", "BAND", "MODE"})
         if (name == key) latest[name] = value;
-      pos += static_cast<std::size_t>(length);
+      pos = end;
     }
     for (const auto& field : fields) rest += field.first + "=" + field.second + "|";
     return true;
@@ -258,7 +350,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           if (expected.ends[ends].latest != dump_shortcuts(record.get()))
             fail("shortcuts differ from the stream reading", "");
           if (expected.ends[ends].error != error_text)
-            fail("duplicate message differs from the stream reading", "");
+            fail("problem message differs from the stream reading", "");
         }
         ++ends;
         record.reset();

@@ -52,7 +52,6 @@ TEST(AdifReader, OneCallReadsTheTagsOfOneLine) {
       {"<EOR:-1>\r\n", ADIF_END_OF_RECORD, "null"},
       {"<APP_X:-2> <XYZ> <> text\r\n", ADIF_LINE_DONE, "null"},
       {"<:3>abc\r\n", ADIF_LINE_DONE, "=abc|"},
-      {"<CALL:abc>N0CALL\r\n", ADIF_LINE_DONE, "CALL=|"},
       {"<CALL: 6>N0CALL\r\n", ADIF_LINE_DONE, "CALL=N0CALL|"},
       {"<CALL:+6>N0CALL<BAND:3x:S>20M\r\n", ADIF_LINE_DONE, "BAND=20M|CALL=N0CALL|"},
       {"<COMMENT:5>x<y>z<EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=x<y>z|"},
@@ -86,6 +85,68 @@ TEST(AdifReader, OneCallReadsTheTagsOfOneLine) {
     EXPECT_EQ(r.next(), c.status);
     EXPECT_EQ(r.fields(), c.fields);
     EXPECT_EQ(r.error, "");
+  }
+}
+
+TEST(AdifReader, ValuesEndWhereTheirWriterMeantThem) {
+  const std::string value_end_broken = "Value does not end where its length says: ";
+  struct Case {
+    std::string input;
+    AdifStatus status;
+    std::string fields;
+    std::string error;
+  } cases[] = {
+      // Lengths counted in UTF-8 characters.
+      {"<NAME:4>J\xC3\xB6rg <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=J\xC3\xB6rg|", ""},
+      {"<QTH:9>S\xC3\xA3o Paulo<EOR>\r\n", ADIF_END_OF_RECORD, "QTH=S\xC3\xA3o Paulo|", ""},
+      {"<NAME:4>J\xC3\xB6rg\r\n", ADIF_LINE_DONE, "NAME=J\xC3\xB6rg|", ""},
+      {"<NAME:4>J\xC3\xB6rg", ADIF_LINE_DONE, "NAME=J\xC3\xB6rg|", ""},
+      {"<N:2>\xE2\x82\xAC\xF0\x9F\x93\xA1 <EOR>\r\n", ADIF_END_OF_RECORD,
+       "N=\xE2\x82\xAC\xF0\x9F\x93\xA1|", ""},
+      // Counted in bytes, as the standard has it: never touched.
+      {"<NAME:5>J\xC3\xB6rg <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=J\xC3\xB6rg|", ""},
+      {"<NAME:4>J\xF6rg <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=J\xF6rg|", ""},
+      // A length that runs into the next tag ends before it and the blanks in front.
+      {"<STATION_CALLSIGN:11>N0CALL/P <CALL:5>K1ABC<EOR>\r\n", ADIF_END_OF_RECORD,
+       "CALL=K1ABC|STATION_CALLSIGN=N0CALL/P|", ""},
+      {"<CALL:6>K1ABC<EOR>\r\n", ADIF_END_OF_RECORD, "CALL=K1ABC|", ""},
+      {"<NOTES:10>ab\ncd\nef<CALL:2>K1 <EOR>\n", ADIF_END_OF_RECORD, "CALL=K1|NOTES=ab\ncd\nef|",
+       ""},
+      {"<COMMENT:12>hi there\r\n<EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=hi there|", ""},
+      {"<C:9>a<x y> <EOR:1:N>y\r\n", ADIF_LINE_DONE, "C=a<x y>|EOR=y|", ""},
+      {"<C:9> <x> <EOR:1:N>y\r\n", ADIF_LINE_DONE, "C=|EOR=y|", ""},
+      // Neither reading fits: the declared length stands, and the user is told.
+      {"<CALL:3>K1ABC <EOR>\r\n", ADIF_END_OF_RECORD, "CALL=K1A|", value_end_broken + "<CALL:3>"},
+      {"<CALL:abc>N0CALL\r\n", ADIF_LINE_DONE, "CALL=|", value_end_broken + "<CALL:0>"},
+      {"<NAME:3>J\xC3\x28rg <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=J\xC3(|",
+       value_end_broken + "<NAME:3>"},
+      {"<X:2>\xC0\xAF"
+       "ab <EOR>\r\n",
+       ADIF_END_OF_RECORD, "X=\xC0\xAF|", value_end_broken + "<X:2>"},
+      {"<N:3>\xC3\xA9\xC3\xA9< x\r\n", ADIF_LINE_DONE, "N=\xC3\xA9\xC3|",
+       value_end_broken + "<N:3>"},
+      {"<N:2>ab<c d>\r\n", ADIF_LINE_DONE, "N=ab|", ""},
+      {"<N:3>ab<c d>\r\n", ADIF_LINE_DONE, "N=ab<|", value_end_broken + "<N:3>"},
+      // A value that ends with its line is settled by the next line's first
+      // byte; any other byte brings that line in, and the rules read on.
+      {"<NOTES:5>abc\r\n<EOR>\r\n", ADIF_LINE_DONE, "NOTES=abc\r\n|", ""},
+      {"<NOTES:5>abc\r\ndef <EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=abc\r\n|",
+       value_end_broken + "<NOTES:5>"},
+      {"<NOTES:5>\xC3\xA9\r\nab <EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=\xC3\xA9\r\nab|", ""},
+      // The duplicate message keeps the declared length; the latest problem is told.
+      {"<NAME:2>ab <NAME:4>J\xC3\xB6rg <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=ab|",
+       "Duplicate field: <NAME:4>J\xC3\xB6rg"},
+      {"<CALL:3>K1ABC <BAND:2>2M <BAND:2>6M <EOR>\r\n", ADIF_END_OF_RECORD, "BAND=2M|CALL=K1A|",
+       "Duplicate field: <BAND:2>6M"},
+      {"<BAND:2>2M <BAND:2>6M <CALL:3>K1ABC <EOR>\r\n", ADIF_END_OF_RECORD, "BAND=2M|CALL=K1A|",
+       value_end_broken + "<CALL:3>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    Reading r(c.input);
+    EXPECT_EQ(r.next(), c.status);
+    EXPECT_EQ(r.fields(), c.fields);
+    EXPECT_EQ(r.error, c.error);
   }
 }
 

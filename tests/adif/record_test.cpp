@@ -19,7 +19,7 @@ struct FieldPool {
   AdifField* make(const std::string& name, const std::string& value, int32_t length) {
     char* n = texts.emplace_back(name).data();
     char* v = texts.emplace_back(value).data();
-    return &fields.emplace_back(AdifField{n, v, length, 0, nullptr, nullptr});
+    return &fields.emplace_back(AdifField{n, v, length, 0, nullptr, nullptr, length});
   }
   AdifField* make(const std::string& name) { return make(name, "v", 1); }
 };

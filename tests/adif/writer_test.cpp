@@ -143,7 +143,7 @@ TEST(AdifWriter, FieldsAddedOneByOneAreWrittenAsHeld) {
 TEST(AdifWriter, DeclaredLengthIsNotWhatIsWritten) {
   char name[] = "TIME_ON";
   char value[] = "1234";
-  AdifField field{name, value, 17, 0, nullptr, nullptr};
+  AdifField field{name, value, 17, 0, nullptr, nullptr, 17};
   std::string sink;
   OutputStream out(sink);
   write_field(out, field);
