@@ -30,7 +30,7 @@ bool PosixHost::output_exists(const char* path) {
   return true;
 }
 
-std::FILE* PosixHost::open_output(const char* path) { return platform::open_output(path, input_); }
+std::FILE* PosixHost::open_output(const char* path) { return outputs_.open(path); }
 
 Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;

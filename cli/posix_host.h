@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/output_files.h"
 #include "split/host.h"
 
 // What to do about an output file that already exists.
@@ -13,11 +14,12 @@ enum class ExistingFiles { Ask, Overwrite, Keep };
 
 class PosixHost : public Host {
  public:
-  // `input`: the log being split, which no output may be. `interactive`: `in`
+  // `input`: the log being split, which no output may be. One host serves
+  // one split (see platform::OutputFiles). `interactive`: `in`
   // is a terminal, so questions may be put to the user.
   PosixHost(std::FILE* input, ExistingFiles existing, bool interactive, std::FILE* in = stdin,
             std::FILE* out = stderr)
-      : input_(input), existing_(existing), interactive_(interactive), in_(in), out_(out) {}
+      : outputs_(input), existing_(existing), interactive_(interactive), in_(in), out_(out) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
   bool output_exists(const char* path) override;
@@ -32,7 +34,7 @@ class PosixHost : public Host {
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
-  std::FILE* input_;
+  platform::OutputFiles outputs_;
   ExistingFiles existing_;
   bool interactive_;
   std::FILE* in_;

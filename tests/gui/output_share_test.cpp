@@ -43,14 +43,16 @@ class OutputShare : public testing::Test {
 
 TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
   const std::string path = (folder_ / "rover_ME.adi").string();
-  std::FILE* file = platform::open_output(path.c_str(), nullptr);
+  platform::OutputFiles outputs(nullptr);
+  std::FILE* file = outputs.open(path.c_str());
   ASSERT_NE(file, nullptr);
   OutputStream stream(file);
   stream.write("<EOH>\r\n");
   // Another spelling of the same name, as a second QTH would produce it.
   const std::string alias = (folder_ / "ROVER_me.ADI").string();
   EXPECT_EQ(std::fopen(alias.c_str(), "wb"), nullptr);
-  EXPECT_EQ(platform::open_output(alias.c_str(), nullptr), nullptr);
+  EXPECT_EQ(platform::OutputFiles(nullptr).open(alias.c_str()), nullptr);
+  EXPECT_EQ(outputs.open(alias.c_str()), nullptr);
   ASSERT_TRUE(stream.close());
   EXPECT_EQ(read_bytes(path), "<EOH>\r\n");
 }
