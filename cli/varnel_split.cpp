@@ -53,9 +53,10 @@ int main(int argc, char** argv) {
 
   // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
   platform::InputFile input(std::fopen(options.file, "rb"));
-  if (!input) {
-    int reason = errno;
-    std::fprintf(stderr, "Error opening %s: %s\n", options.file, std::strerror(reason));
+  const int reason = input ? platform::check_input(input.get()) : errno;
+  if (reason != 0) {
+    std::fprintf(stderr, "Error opening %s: %s\n", options.file,
+                 platform::input_error_text(reason));
     return 1;
   }
 
