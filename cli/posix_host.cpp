@@ -35,7 +35,7 @@ std::FILE* PosixHost::open_output(const char* path) {
     std::fprintf(out_, "varnel-split: %s is another log or an earlier output of this run\n", path);
     return nullptr;
   }
-  std::FILE* file = platform::open_output(path, input_);
+  std::FILE* file = outputs_.open(path);
   if (file != nullptr && run_files_ != nullptr) run_files_->add_output(file);
   return file;
 }

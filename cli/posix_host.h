@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/output_files.h"
 #include "run_files.h"
 #include "split/host.h"
 
@@ -14,13 +15,14 @@ enum class ExistingFiles { Ask, Overwrite, Keep };
 
 class PosixHost : public Host {
  public:
-  // `input`: the log being split, which no output may be. `interactive`: `in`
-  // is a terminal, so questions may be put to the user. `run_files`, when
-  // given: the other files of the run that no output may be, told of each
-  // output opened.
+  // `input`: the log being split, which no output may be. One host serves
+  // one split (see platform::OutputFiles). `interactive`: `in` is a
+  // terminal, so questions may be put to the user. `run_files`, when given:
+  // the other files of the run that no output may be, told of each output
+  // opened.
   PosixHost(std::FILE* input, ExistingFiles existing, bool interactive,
             RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
-      : input_(input),
+      : outputs_(input),
         existing_(existing),
         interactive_(interactive),
         run_files_(run_files),
@@ -40,7 +42,7 @@ class PosixHost : public Host {
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
-  std::FILE* input_;
+  platform::OutputFiles outputs_;
   ExistingFiles existing_;
   bool interactive_;
   RunFiles* run_files_;

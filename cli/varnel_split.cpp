@@ -50,9 +50,9 @@ struct LogOutcome {
 LogOutcome split_log(const char* path, const Options& options, bool heading, RunFiles& run_files) {
   // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
   platform::InputFile input(std::fopen(path, "rb"));
-  if (!input) {
-    int reason = errno;
-    std::fprintf(stderr, "Error opening %s: %s\n", path, std::strerror(reason));
+  const int reason = input ? platform::check_input(input.get()) : errno;
+  if (reason != 0) {
+    std::fprintf(stderr, "Error opening %s: %s\n", path, platform::input_error_text(reason));
     return {1, false};
   }
   // Before the split, so the questions it asks stand under their log's name.

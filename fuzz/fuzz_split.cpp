@@ -57,7 +57,7 @@ class ScriptedHost : public Host {
  public:
   // `input`: the log's stream when it is read through a file, else null.
   ScriptedHost(unsigned script, bool all_exist, std::FILE* input)
-      : script_(script), all_exist_(all_exist), input_(input) {}
+      : script_(script), all_exist_(all_exist), outputs_(input) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     // Texts go through a 128-byte buffer.
@@ -81,12 +81,12 @@ class ScriptedHost : public Host {
   bool output_exists(const char* path) override {
     return all_exist_ || platform::output_exists(path);
   }
-  std::FILE* open_output(const char* path) override { return platform::open_output(path, input_); }
+  std::FILE* open_output(const char* path) override { return outputs_.open(path); }
 
  private:
   unsigned script_;
   bool all_exist_;
-  std::FILE* input_;
+  platform::OutputFiles outputs_;
   int asked_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "gui/modal_calls.h"
+#include "platform/input_file.h"
 #include "split/paths.h"
 
 namespace {
@@ -119,13 +120,19 @@ void take_command_line_file(WindowState& state, const wchar_t* command_line) {
 int open_input(std::FILE** stream, const char* path, const char* mode) {
   errno = 0;
   *stream = std::fopen(path, mode);
-  return errno;
+  if (*stream == nullptr) return errno;
+  const int problem = platform::check_input(*stream);
+  if (problem != 0) {
+    std::fclose(*stream);
+    *stream = nullptr;
+  }
+  return problem;
 }
 
 void show_error_box(int error, const char* path, const char* action) {
   char reason[128] = {};
   char text[128] = {};
-  snprintf(reason, sizeof reason, "%s", std::strerror(error));
+  snprintf(reason, sizeof reason, "%s", platform::input_error_text(error));
   snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
   modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
 }

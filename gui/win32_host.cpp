@@ -23,4 +23,4 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
 
 bool Win32Host::output_exists(const char* path) { return platform::output_exists(path); }
 
-std::FILE* Win32Host::open_output(const char* path) { return platform::open_output(path, input_); }
+std::FILE* Win32Host::open_output(const char* path) { return outputs_.open(path); }

@@ -2,6 +2,7 @@
 // The split's questions and output files on Windows.
 #include <cstdio>
 
+#include "platform/output_files.h"
 #include "split/host.h"
 
 class Win32Host : public Host {
@@ -9,9 +10,9 @@ class Win32Host : public Host {
   // While *stop_asking is true (the user has asked to quit during the split),
   // every further question is answered Cancel without being shown, so the
   // split winds up at once; null means always ask. `input` is the log being
-  // split, which no output may be.
+  // split, which no output may be. One host serves one split.
   explicit Win32Host(std::FILE* input, const bool* stop_asking = nullptr)
-      : input_(input), stop_asking_(stop_asking) {}
+      : outputs_(input), stop_asking_(stop_asking) {}
 
   // A message box with no owner; Yes, No and OK are reported as such, any
   // other way of closing it as Cancel.
@@ -21,6 +22,6 @@ class Win32Host : public Host {
   std::FILE* open_output(const char* path) override;
 
  private:
-  std::FILE* input_;
+  platform::OutputFiles outputs_;
   const bool* stop_asking_;
 };

@@ -4,6 +4,9 @@
 // or writing through a link. One implementation per platform; both front
 // ends and the tests share it.
 #include <cstdio>
+#include <vector>
+
+#include "platform/output_checks.h"
 
 namespace platform {
 
@@ -13,14 +16,29 @@ namespace platform {
 // the user is asked before it is touched.
 bool output_exists(const char* path);
 
-// Opens `path` for writing as bytes, creating it or emptying it, and returns
-// the stream (the caller closes it) positioned at 0. Returns null, leaving
-// whatever is at `path` as it was, when it cannot be opened or must not be:
-// it is the file `input` is open on (same file under another name or through
-// a link), or it is not a regular file. On POSIX a symbolic link is never
-// followed; on Windows no one else may open the file for writing while the
-// stream is open. `input` may be null when the input is not a file.
-std::FILE* open_output(const char* path, std::FILE* input);
+// The output files of one split. Each is opened for writing as bytes,
+// created or emptied, and positioned at 0; the caller closes the stream. An
+// open returns null, leaving whatever is at the path as it was, when the file
+// cannot be opened or must not be written: it is not a plain file, it has
+// other names (hard links) or is reached through another file's alias, or it
+// is a file this split must not write under any name: the input, the
+// process's standard output or error, or an output already opened here. On
+// POSIX a symbolic link is never followed; on Windows a link or junction at
+// the name is refused, and no one else may open the file for writing while
+// the stream is open.
+//
+// Make one per split: the files it opened stay taken until it goes, and a
+// later split's file may reuse a closed one's identity.
+class OutputFiles {
+ public:
+  // `input` is the log being split, or null when it is not a file.
+  explicit OutputFiles(std::FILE* input);
+  std::FILE* open(const char* path);
+
+ private:
+  std::vector<FileId> taken_;
+  bool input_unknown_ = false;  // the input could not be told apart: nothing is opened
+};
 
 // Lets the process keep as many output files open as the system allows: a
 // log of thousands of QTHs writes thousands of files at once. POSIX raises

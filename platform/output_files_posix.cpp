@@ -34,6 +34,18 @@ int open_or_create(const char* path, bool& created) {
   return -1;
 }
 
+FileId id_of(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+// The file `fd` is open on; false when the system cannot say.
+bool identify(int fd, FileId& id) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return false;
+  id = id_of(st);
+  return true;
+}
+
 bool clear_nonblocking(int fd) {
   int flags = fcntl(fd, F_GETFL);
   return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
@@ -48,25 +60,48 @@ bool output_exists(const char* path) {
   return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
 }
 
-std::FILE* open_output(const char* path, std::FILE* input) {
-  struct stat in;
-  if (input != nullptr && fstat(fileno(input), &in) != 0) return nullptr;
+OutputFiles::OutputFiles(std::FILE* input) {
+  if (input != nullptr) {
+    FileId id;
+    if (identify(fileno(input), id)) {
+      taken_.push_back(id);
+    } else {
+      input_unknown_ = true;
+    }
+  }
+  // Redirected into an output (`varnel-split rover.adi > rover_FN31.adi`),
+  // the status lines would land in the middle of its records.
+  for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    FileId id;
+    if (identify(fd, id)) taken_.push_back(id);
+  }
+}
+
+std::FILE* OutputFiles::open(const char* path) {
+  if (input_unknown_) return nullptr;
   bool created = false;
   int fd = open_or_create(path, created);
   if (fd < 0) return nullptr;
   // Checked on the open descriptor, not the name, so nothing can be swapped
   // in between; only then is the file emptied.
-  struct stat out;
+  struct stat st;
+  OpenedFile opened;
   std::FILE* file = nullptr;
-  if (fstat(fd, &out) == 0 && S_ISREG(out.st_mode) &&
-      !(input != nullptr && out.st_dev == in.st_dev && out.st_ino == in.st_ino) &&
-      ftruncate(fd, 0) == 0 && clear_nonblocking(fd)) {
-    file = fdopen(fd, "wb");
+  if (fstat(fd, &st) == 0) {
+    opened.id = id_of(st);
+    opened.regular = S_ISREG(st.st_mode);
+    opened.links = static_cast<uint32_t>(st.st_nlink);
+    if (may_write(opened, taken_) && ftruncate(fd, 0) == 0 && clear_nonblocking(fd))
+      file = fdopen(fd, "wb");
   }
   if (file == nullptr) {
     close(fd);
     if (created) unlink(path);
+    return nullptr;
   }
+  // Two names for one file (FN31 and fn31 in a case-blind folder) never
+  // both write it.
+  taken_.push_back(opened.id);
   return file;
 }
 

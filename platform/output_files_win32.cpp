@@ -6,8 +6,70 @@
 #include <stdio.h>
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace platform {
+
+namespace {
+
+FileId id_of(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The file `handle` is open on; false when the system cannot say.
+bool identify(HANDLE handle, FileId& id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info)) {
+    id = id_of(info);
+    return true;
+  }
+  // Wine answers only this for a standard handle it took over from a Unix
+  // shell, and without the volume.
+  FILE_ID_INFO ids;
+  if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids)) return false;
+  uint64_t index = 0;
+  std::memcpy(&index, ids.FileId.Identifier, sizeof index);
+  id = {ids.VolumeSerialNumber & 0xFFFFFFFFu, index, ids.VolumeSerialNumber != 0};
+  return true;
+}
+
+// The last part of a path: after its last backslash or slash.
+const wchar_t* last_part(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1);
+}
+
+// Whether the file open on `handle` holds the name `path` asked for, letter
+// case aside. Windows also opens a file through its short 8.3 alias
+// (AB_C~H4U.ADI for ab_cdefghij.adi), which a QTH can spell; the name the
+// file system keeps tells them apart. False when it cannot be found out.
+bool opened_as_asked(HANDLE handle, const char* path) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (size <= 0) return false;
+  std::wstring asked(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path, -1, &asked[0], size);
+  asked.resize(static_cast<size_t>(size) - 1);
+
+  std::wstring actual(MAX_PATH, L'\0');
+  const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_NONE;
+  DWORD length = GetFinalPathNameByHandleW(handle, &actual[0], MAX_PATH, flags);
+  if (length >= MAX_PATH) {
+    actual.resize(length);
+    length = GetFinalPathNameByHandleW(handle, &actual[0], length, flags);
+  }
+  if (length == 0 || length >= actual.size()) {
+    // Some network file systems cannot give the final name; the long form
+    // of the path asked for tells the same.
+    length = GetLongPathNameW(asked.c_str(), &actual[0], static_cast<DWORD>(actual.size()));
+    if (length == 0 || length >= actual.size()) return false;
+  }
+  actual.resize(length);
+  return CompareStringOrdinal(last_part(actual), -1, last_part(asked), -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
 
 bool output_exists(const char* path) {
   if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
@@ -22,35 +84,62 @@ bool output_exists(const char* path) {
   }
 }
 
-std::FILE* open_output(const char* path, std::FILE* input) {
-  BY_HANDLE_FILE_INFORMATION in = {};
+OutputFiles::OutputFiles(std::FILE* input) {
   if (input != nullptr) {
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(input)));
-    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &in)) return nullptr;
+    FileId id;
+    if (identify(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(input))), id)) {
+      taken_.push_back(id);
+    } else {
+      input_unknown_ = true;
+    }
   }
+  // Redirected into an output, the status lines or the error message would
+  // land in the middle of its records. A handle Windows opened for the
+  // redirection is refused by the sharing rule below anyway; one that Wine
+  // took over from a Unix shell is not.
+  for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    const HANDLE handle = GetStdHandle(which);
+    FileId id;
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+        GetFileType(handle) == FILE_TYPE_DISK && identify(handle, id))
+      taken_.push_back(id);
+  }
+}
+
+std::FILE* OutputFiles::open(const char* path) {
+  if (input_unknown_) return nullptr;
   // Readers may share the file, writers may not: a second open of the same
-  // file through another spelling of its path (letter case, short names)
-  // fails instead of emptying what this split is writing. OPEN_ALWAYS leaves
-  // an existing file as it is until the checks below have passed.
-  HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  // file through another spelling of its path fails instead of emptying what
+  // this split is writing. A symbolic link or junction at the name is opened
+  // as itself, never followed, so that it can be refused below. OPEN_ALWAYS
+  // leaves an existing file as it is until the checks have passed.
+  HANDLE handle =
+      CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
 
-  BY_HANDLE_FILE_INFORMATION out;
-  const bool usable =
-      GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &out) &&
-      (out.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-      !(input != nullptr && out.dwVolumeSerialNumber == in.dwVolumeSerialNumber &&
-        out.nFileIndexHigh == in.nFileIndexHigh && out.nFileIndexLow == in.nFileIndexLow) &&
-      SetEndOfFile(handle);
+  BY_HANDLE_FILE_INFORMATION info;
+  OpenedFile opened;
+  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
+    opened.id = id_of(info);
+    opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    opened.links = info.nNumberOfLinks;
+    opened.name_as_asked = opened_as_asked(handle, path);
+  }
+  const bool usable = may_write(opened, taken_) && SetEndOfFile(handle);
   // From here the descriptor, and then the stream, own the handle.
   const int fd =
       usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
   if (fd == -1) CloseHandle(handle);
   std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
   if (fd != -1 && file == nullptr) _close(fd);
-  if (file == nullptr && created) DeleteFileA(path);
+  if (file == nullptr) {
+    if (created) DeleteFileA(path);
+    return nullptr;
+  }
+  taken_.push_back(opened.id);
   return file;
 }
 

@@ -21,7 +21,8 @@ class Host {
   virtual bool output_exists(const char* path) = 0;
   // Opens `path` for writing as bytes, emptied and positioned at 0, and hands
   // the stream to the caller; null when it cannot or must not be written
-  // (the input under any name, anything but a regular file, a symbolic link
-  // on POSIX).
+  // (anything but a plain file with this one name, a link, the input, the
+  // standard output or error, or a file this split already writes, under any
+  // name).
   virtual std::FILE* open_output(const char* path) = 0;
 };

@@ -262,6 +262,18 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
       {"mkdir away && ln -s away/planted.adi rover_FN31.adi", "VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi",
        "away/planted.adi"},
+      // Files with other names: a pair of output names, a snapshot elsewhere.
+      {"printf old >rover_FN31.adi && ln rover_FN31.adi rover_FN42.adi",
+       "VARNEL --overwrite rover.adi", 1, "Could not open output file rover_FN31.adi\n",
+       "Wrote    1 QSOs to rover_EN91.adi\n\n", nullptr, "old"},
+      {"mkdir snapshot && printf old >snapshot/rover_FN31.adi && "
+       "ln snapshot/rover_FN31.adi rover_FN31.adi",
+       "VARNEL --overwrite rover.adi", 1, "Could not open output file rover_FN31.adi\n",
+       "Wrote    2 QSOs to rover_FN42.adi", nullptr, "old"},
+      // Standard output is an output: it gets the status lines, not records.
+      {"true", "VARNEL --overwrite rover.adi >rover_FN31.adi", 1,
+       "Could not open output file rover_FN31.adi\n", "", nullptr,
+       "Wrote    1 QSOs to rover_EN91.adi\nWrote    2 QSOs to rover_FN42.adi\n\n"},
       {"mkfifo rover_FN31.adi", "timeout 10 VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi"},
       {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000",

@@ -1,19 +1,24 @@
 // Output files on Windows: while the split writes a file, no other open for
 // writing may succeed; QTHs that differ only in letter case, which name one
 // file there, never both write it; the input is never opened as an output,
-// and a name too long for the file system counts as absent.
+// and a name too long for the file system counts as absent. And
+// varnel-split.exe on logs and names that would make it hang or write a file
+// it must not.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "adif/output_stream.h"
 #include "fake_host.h"
 #include "platform/output_files.h"
+#include "short_name.h"
 #include "split/split.h"
 
 namespace fs = std::filesystem;
@@ -43,14 +48,16 @@ class OutputShare : public testing::Test {
 
 TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
   const std::string path = (folder_ / "rover_ME.adi").string();
-  std::FILE* file = platform::open_output(path.c_str(), nullptr);
+  platform::OutputFiles outputs(nullptr);
+  std::FILE* file = outputs.open(path.c_str());
   ASSERT_NE(file, nullptr);
   OutputStream stream(file);
   stream.write("<EOH>\r\n");
   // Another spelling of the same name, as a second QTH would produce it.
   const std::string alias = (folder_ / "ROVER_me.ADI").string();
   EXPECT_EQ(std::fopen(alias.c_str(), "wb"), nullptr);
-  EXPECT_EQ(platform::open_output(alias.c_str(), nullptr), nullptr);
+  EXPECT_EQ(platform::OutputFiles(nullptr).open(alias.c_str()), nullptr);
+  EXPECT_EQ(outputs.open(alias.c_str()), nullptr);
   ASSERT_TRUE(stream.close());
   EXPECT_EQ(read_bytes(path), "<EOH>\r\n");
 }
@@ -127,6 +134,75 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
             ("Could not open output file " + (folder_ / ("rover_" + qth + ".adi")).string())
                 .substr(0, 127));
   EXPECT_EQ(read_bytes(input), log);
+  EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+}
+
+// Runs varnel-split.exe with `arguments` in `folder`, standard input on NUL,
+// and ends it if it has not finished within ten seconds. Returns its exit
+// code (998 when it had to be ended) and what it wrote to standard error and
+// then standard output, without CRs.
+std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::string& arguments) {
+  std::string line = VARNEL_SPLIT_EXE;
+  if (line[0] == '/') line = "Z:" + line;  // the build tree's Unix path, as Wine maps it
+  line = "\"" + line + "\" " + arguments;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::string err = folder.string() + ".err", out = folder.string() + ".out";
+  auto create = [&](const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                       nullptr);
+  };
+  STARTUPINFOA start{};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
+  start.hStdError = create(err);
+  start.hStdOutput = create(out);
+  PROCESS_INFORMATION process{};
+  DWORD code = 999;
+  if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.string().c_str(),
+                     &start, &process)) {
+    if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT)
+      TerminateProcess(process.hProcess, 998);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  std::string text;
+  for (HANDLE handle : {start.hStdInput, start.hStdError, start.hStdOutput}) CloseHandle(handle);
+  for (const std::string& path : {err, out}) {
+    text += read_bytes(path);
+    fs::remove(path);
+  }
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return {code, text};
+}
+
+// A device name as the log hung the program or read nothing; a QTH that
+// spells another file's short name replaced that file. FN31 and fn31, one
+// file here, must not both write it.
+TEST_F(OutputShare, VarnelSplitExeRefusesDevicesAndShortNames) {
+  std::ofstream(folder_ / "ab_cdefghij.adi", std::ios::binary) << "old";
+  const std::string alias = short_name_qth(folder_ / "ab_cdefghij.adi");
+  ASSERT_FALSE(alias.empty()) << "no short names in " << folder_;
+  std::ofstream(folder_ / "ab.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:" << alias.size() << ">" << alias << " <EOR>\r\n";
+  std::ofstream(folder_ / "rover.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
+         "<CALL:4>K2BB <APP_N1MM_ROVERQTH:4>fn31 <EOR>\r\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"aux.adi", "Error opening aux.adi: not a file\n"},
+      {"com1.adi", "Error opening com1.adi: not a file\n"},
+      {"nul.adi", "Error opening nul.adi: not a file\n"},
+      {"--overwrite ab.adi",
+       "Could not open output file ab_" + alias + ".adi\nDid not create any output files!\n\n"},
+      {"rover.adi",
+       "Could not open output file rover_fn31.adi\nWrote    1 QSOs to rover_FN31.adi\n\n"},
+  };
+  for (const auto& [arguments, output] : cases) {
+    EXPECT_EQ(run_split_exe(folder_, arguments), std::make_pair(DWORD{1}, output));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "ab_cdefghij.adi"), "old");
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }
 

@@ -4,12 +4,14 @@
 #include <shlobj.h>
 
 #include <cerrno>
+#include <iterator>
 #include <regex>
 
 #include "gui/input_file.h"
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "gui_fixture.h"
+#include "short_name.h"
 
 namespace {
 
@@ -174,16 +176,27 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
   const std::string long_name = std::string(150, 'q') + ".adi";
   const std::string missing = (dir / "missing.adi").string();
   const std::string long_missing = (dir / long_name).string();
-  for (const std::string& name : {std::string("missing.adi"), long_name}) {
+  // Device names: a serial port's read would never come back, so the run
+  // ends after 20 s instead of at ctest's limit.
+  HANDLE watchdog = nullptr;
+  CreateTimerQueueTimer(
+      &watchdog, nullptr, [](void*, BOOLEAN) { TerminateProcess(GetCurrentProcess(), 3); }, nullptr,
+      20000, 0, WT_EXECUTEONLYONCE);
+  for (const std::string& name : {std::string("missing.adi"), long_name, std::string("aux.adi"),
+                                  std::string("com1.adi"), std::string("nul.adi")}) {
     choose((dir / name).string());
     EXPECT_EQ(lines(input_list), std::vector<std::string>{name});
     EXPECT_EQ(command(ID_SPLIT), 1);
   }
-  ASSERT_EQ(boxes.size(), 3u);
+  DeleteTimerQueueTimer(nullptr, watchdog, INVALID_HANDLE_VALUE);
+  ASSERT_EQ(boxes.size(), 6u);
   const std::string texts[] = {"Did not specify input file.",
                                "Error opening " + missing + ":\nNo such file or directory",
-                               ("Error opening " + long_missing).substr(0, 127)};
-  for (int i = 0; i < 3; ++i) {
+                               ("Error opening " + long_missing).substr(0, 127),
+                               "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
+  for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(boxes[i].text, texts[i]);
     EXPECT_EQ(boxes[i].caption, "Error");
     EXPECT_EQ(boxes[i].owner, nullptr);
@@ -241,6 +254,24 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
     }
   }
   EXPECT_TRUE(std::filesystem::exists(dir / "rover_FN42.adi"));
+}
+
+// A QTH that spells another file's short name would open and replace that
+// file: it gets the open-failure box, and the file keeps its bytes.
+TEST_F(Window, SplitNeverWritesAFileThroughItsShortName) {
+  const std::string other = write_file("ab_cdefghij.adi", "old");
+  const std::string alias = short_name_qth(other);
+  ASSERT_FALSE(alias.empty()) << "no short names in " << dir;
+  choose(write_file("ab.adi", record(alias.c_str())));
+  on_box = [this] { return boxes.size() == 1 ? IDYES : IDOK; };
+  EXPECT_EQ(command(ID_SPLIT), 0);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Are you sure you want to overwrite ab_" + alias + ".adi");
+  EXPECT_EQ(boxes[1].text,
+            "Could not open output file " + (dir / ("ab_" + alias + ".adi")).string() + "\n");
+  EXPECT_EQ(lines(status_list), (std::vector<std::string>{"Did not create any output files!", ""}));
+  std::ifstream in(other, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
 
 TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {

@@ -5,6 +5,7 @@
 // real file-system code, so tests go through the real file system.
 #include <cstdio>
 #include <deque>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,5 +37,9 @@ class FakeHost : public Host {
   bool output_exists(const char* path) override {
     return extra_existing.count(path) != 0 || platform::output_exists(path);
   }
-  std::FILE* open_output(const char* path) override { return platform::open_output(path, input); }
+  std::FILE* open_output(const char* path) override {
+    if (!outputs) outputs.emplace(input);  // once `input` is set
+    return outputs->open(path);
+  }
+  std::optional<platform::OutputFiles> outputs;
 };

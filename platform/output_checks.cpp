@@ -1,0 +1,20 @@
+#include "platform/output_checks.h"
+
+namespace platform {
+
+bool same_file(const FileId& a, const FileId& b) {
+  if (a.index != b.index) return false;
+  return !a.volume_known || !b.volume_known || a.volume == b.volume;
+}
+
+bool may_write(const OpenedFile& file, const std::vector<FileId>& taken) {
+  // A second name (a hard link) may stand outside the output folder, in a
+  // snapshot or a backup: writing here would change the file seen there.
+  if (!file.regular || file.reparse_point || file.links > 1 || !file.name_as_asked) return false;
+  for (const FileId& id : taken) {
+    if (same_file(file.id, id)) return false;
+  }
+  return true;
+}
+
+}  // namespace platform
