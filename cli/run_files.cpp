@@ -4,8 +4,10 @@
 
 namespace {
 
-bool holds(const std::vector<platform::FileIdentity>& files, const platform::FileIdentity& file) {
-  return std::find(files.begin(), files.end(), file) != files.end();
+bool holds(const std::vector<platform::FileId>& files, const platform::FileId& file) {
+  return std::any_of(files.begin(), files.end(), [&](const platform::FileId& other) {
+    return platform::same_file(other, file);
+  });
 }
 
 }  // namespace
@@ -15,7 +17,7 @@ RunFiles::RunFiles(const std::vector<const char*>& logs) {
   // looked at here, so it runs exactly as it always did.
   if (logs.size() < 2) return;
   for (const char* log : logs) {
-    platform::FileIdentity identity;
+    platform::FileId identity;
     if (platform::identity_of(log, identity)) logs_.push_back(identity);
   }
 }
@@ -25,14 +27,14 @@ void RunFiles::start_log(std::FILE* input) {
 }
 
 bool RunFiles::protects(const char* path) const {
-  platform::FileIdentity identity;
+  platform::FileId identity;
   if (!platform::identity_of(path, identity)) return false;
   if (holds(written_, identity)) return true;
-  return holds(logs_, identity) && !(has_current_ && identity == current_);
+  return holds(logs_, identity) && !(has_current_ && platform::same_file(identity, current_));
 }
 
 void RunFiles::add_output(std::FILE* output) {
-  platform::FileIdentity identity;
+  platform::FileId identity;
   if (platform::identity_of(output, identity)) writing_.push_back(identity);
 }
 

@@ -29,9 +29,9 @@ class RunFiles {
   void end_log();
 
  private:
-  std::vector<platform::FileIdentity> logs_;
-  std::vector<platform::FileIdentity> written_;  // by the logs before the current one
-  std::vector<platform::FileIdentity> writing_;  // by the current log
-  platform::FileIdentity current_;
+  std::vector<platform::FileId> logs_;
+  std::vector<platform::FileId> written_;  // by the logs before the current one
+  std::vector<platform::FileId> writing_;  // by the current log
+  platform::FileId current_;
   bool has_current_ = false;
 };

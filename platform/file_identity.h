@@ -7,20 +7,28 @@
 
 namespace platform {
 
-struct FileIdentity {
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  bool operator==(const FileIdentity& other) const {
-    return volume == other.volume && index == other.index;
-  }
+// Which file an open descriptor or handle is on, whatever name led there:
+// device and inode on POSIX, volume serial number and file index on Windows.
+struct FileId {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  // Wine cannot tell the volume of a handle it took over from the Unix side
+  // (a redirected standard stream); such an id matches on the index alone.
+  bool volume_known = true;
 };
+
+// True when `a` and `b` are the same file.
+inline bool same_file(const FileId& a, const FileId& b) {
+  if (a.index != b.index) return false;
+  return !a.volume_known || !b.volume_known || a.volume == b.volume;
+}
 
 // The file `path` leads to, links followed. False when there is none (nothing
 // there, a dangling link) or the file system will not say.
-bool identity_of(const char* path, FileIdentity& identity);
+bool identity_of(const char* path, FileId& identity);
 
 // The file `stream` is open on. False when it is no file with an identity.
-bool identity_of(std::FILE* stream, FileIdentity& identity);
+bool identity_of(std::FILE* stream, FileId& identity);
 
 // 0 when `path` leads to a folder, else the errno value saying why it does
 // not (ENOENT, ENOTDIR, EACCES, ...).

@@ -8,20 +8,20 @@ namespace platform {
 
 namespace {
 
-FileIdentity identity_from(const struct stat& st) {
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+FileId identity_from(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 }  // namespace
 
-bool identity_of(const char* path, FileIdentity& identity) {
+bool identity_of(const char* path, FileId& identity) {
   struct stat st;
   if (stat(path, &st) != 0) return false;
   identity = identity_from(st);
   return true;
 }
 
-bool identity_of(std::FILE* stream, FileIdentity& identity) {
+bool identity_of(std::FILE* stream, FileId& identity) {
   struct stat st;
   if (fstat(fileno(stream), &st) != 0) return false;
   identity = identity_from(st);

@@ -12,19 +12,19 @@ namespace {
 
 // Only disk files have an identity worth comparing: a device (NUL, CON)
 // would otherwise match every other device.
-bool identity_from(HANDLE handle, FileIdentity& identity) {
+bool identity_from(HANDLE handle, FileId& identity) {
   BY_HANDLE_FILE_INFORMATION info;
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle, &info))
     return false;
   identity.volume = info.dwVolumeSerialNumber;
-  identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return true;
 }
 
 }  // namespace
 
-bool identity_of(const char* path, FileIdentity& identity) {
+bool identity_of(const char* path, FileId& identity) {
   // No access asked and every sharing mode granted: looking cannot disturb
   // a file that this or another program has open. Backup semantics let a
   // folder be opened too.
@@ -36,7 +36,7 @@ bool identity_of(const char* path, FileIdentity& identity) {
   return known;
 }
 
-bool identity_of(std::FILE* stream, FileIdentity& identity) {
+bool identity_of(std::FILE* stream, FileId& identity) {
   return identity_from(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), identity);
 }
 

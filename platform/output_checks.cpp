@@ -2,11 +2,6 @@
 
 namespace platform {
 
-bool same_file(const FileId& a, const FileId& b) {
-  if (a.index != b.index) return false;
-  return !a.volume_known || !b.volume_known || a.volume == b.volume;
-}
-
 bool may_write(const OpenedFile& file, const std::vector<FileId>& taken) {
   // A second name (a hard link) may stand outside the output folder, in a
   // snapshot or a backup: writing here would change the file seen there.

@@ -7,20 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/file_identity.h"
+
 namespace platform {
-
-// Which file an open descriptor or handle is on, whatever name led there:
-// device and inode on POSIX, volume serial number and file index on Windows.
-struct FileId {
-  uint64_t volume = 0;
-  uint64_t index = 0;
-  // Wine cannot tell the volume of a handle it took over from the Unix side
-  // (a redirected standard stream); such an id matches on the index alone.
-  bool volume_known = true;
-};
-
-// True when `a` and `b` are the same file.
-bool same_file(const FileId& a, const FileId& b);
 
 // What the file system says about a file opened as an output, before any
 // byte of it has changed.
