@@ -1,5 +1,6 @@
 #include "split/qth_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -52,9 +53,9 @@ std::string OpenPaths::key(const std::string& path) {
 #ifdef _WIN32
   // Windows file names ignore letter case: ME and Me name the same file.
   std::string folded = path;
-  for (char& c : folded) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
   return folded;
 #else
   return path;

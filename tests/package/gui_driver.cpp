@@ -116,10 +116,10 @@ int drive(const char* program, const char* log) {
   Library strings(program);
   std::printf("help: %s\n", strings.string(IDS_HELP_ADDRESS).c_str());
 
-  HWND main = wait_window(strings.string(IDS_TITLE), 120);
-  if (!main) return 1;
+  HWND window = wait_window(strings.string(IDS_TITLE), 120);
+  if (!window) return 1;
 
-  if (!press(GetDlgItem(main, ID_ABOUT), "About")) return 1;
+  if (!press(GetDlgItem(window, ID_ABOUT), "About")) return 1;
   HWND about = wait_window(strings.string(IDS_ABOUT_CAPTION), 20);
   if (!about) return 1;
   std::string text = text_of(child(about, "Static", nullptr));
@@ -128,7 +128,7 @@ int drive(const char* program, const char* log) {
   std::printf("about: %s\n", text.c_str());
   if (!press(child(about, "Button", "OK"), "OK") || !wait_gone(about, 10)) return 1;
 
-  if (!press(GetDlgItem(main, ID_INPUT), "Input")) return 1;
+  if (!press(GetDlgItem(window, ID_INPUT), "Input")) return 1;
   HWND dialog = wait_window("Input ADIF File", 30);
   if (!dialog) return 1;
   // The file name box is a combo box (cmb13) in newer dialogs, an edit (edt1) in older.
@@ -136,12 +136,12 @@ int drive(const char* program, const char* log) {
   if (!name) name = GetDlgItem(dialog, 0x480);
   send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(log));
   if (!press(GetDlgItem(dialog, IDOK), "Open") || !wait_gone(dialog, 15)) return 1;
-  std::printf("input: %s\n", list_item(GetDlgItem(main, ID_INPUT_NAME_LIST), 0).c_str());
+  std::printf("input: %s\n", list_item(GetDlgItem(window, ID_INPUT_NAME_LIST), 0).c_str());
 
   // The split fills the list within one message, and a message from here is
   // only taken between messages there: a non-empty list is a finished split.
-  if (!press(GetDlgItem(main, ID_SPLIT), "Split")) return 1;
-  HWND status = GetDlgItem(main, ID_STATUS_LIST);
+  if (!press(GetDlgItem(window, ID_SPLIT), "Split")) return 1;
+  HWND status = GetDlgItem(window, ID_STATUS_LIST);
   LRESULT lines = 0;
   for (int step = 0; step < 300 && lines <= 0; ++step) {
     Sleep(100);
@@ -151,7 +151,7 @@ int drive(const char* program, const char* log) {
   std::fflush(stdout);
   if (lines <= 0) return 1;
 
-  return press(GetDlgItem(main, ID_EXIT), "Exit") && wait_gone(main, 20) ? 0 : 1;
+  return press(GetDlgItem(window, ID_EXIT), "Exit") && wait_gone(window, 20) ? 0 : 1;
 }
 
 }  // namespace
