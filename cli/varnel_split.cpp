@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "options.h"
@@ -33,7 +34,9 @@ bool print_status(const StatusLists& status) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The split ends on its own when memory runs out; this catches what is left
+// (the closing pass, the status lines). The files are closed by then.
+int main(int argc, char** argv) try {
   if (!prepare_process()) return 1;
   Options options;
   std::string error;
@@ -70,4 +73,7 @@ int main(int argc, char** argv) {
   bool printed = print_status(status);
   bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
   return failed || !printed ? 1 : 0;
+} catch (const std::bad_alloc&) {
+  std::fputs("varnel-split: Not enough memory to finish\n", stderr);
+  return 1;
 }

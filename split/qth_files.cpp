@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "split/paths.h"
 
@@ -102,8 +103,14 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
 
   std::FILE* file = host.open_output(entry->path.c_str());
   if (file == nullptr) return report_open_failure(std::move(entry), host);
-  entry->stream = std::make_unique<OutputStream>(
-      file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
+  try {
+    entry->stream = std::make_unique<OutputStream>(
+        file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
+  } catch (const std::bad_alloc&) {
+    // The stream never took the file over; the split ends on this error.
+    std::fclose(file);
+    throw;
+  }
   open_paths.add(entry->path);
   return entry;
 }

@@ -1,6 +1,7 @@
 #include "split/split.h"
 
 #include <cstdio>
+#include <new>
 
 #include "adif/reader.h"
 #include "adif/writer.h"
@@ -9,12 +10,22 @@
 namespace {
 
 constexpr std::size_t kLineSize = 1024;
+constexpr std::size_t kMessageSize = 128;
+constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s";
+
+// How the reading of records ended, which decides what the split reports.
+enum class Ending {
+  kEndOfInput,  // the reader's end of the input, after a read error too
+  kBadLine,     // a status the driver does not handle, such as a truncated line
+  kCancelled,   // Cancel in a question
+  kOutOfMemory,
+};
 
 struct SplitState {
   const char* input_path;
   Host& host;
   OpenPaths open_paths;
-  std::unique_ptr<QthFile> registry;
+  std::unique_ptr<QthFile>& registry;
 };
 
 // The field that names the record's QTH, or null. A present field decides
@@ -50,62 +61,110 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   return true;
 }
 
+// Reads and routes records until the input ends, a status ends the split or
+// the user cancels. `result` is the reader's last status.
+Ending read_records(LineReader& input, SplitState& state, std::unique_ptr<QsoRecord>& record,
+                    std::string& error_text, AdifStatus& result) {
+  std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
+  for (;;) {
+    result = parse_ADIF(input, record, line.get(), kLineSize, error_text);
+    switch (result) {
+      case ADIF_LINE_DONE:
+        break;
+      case ADIF_END_OF_HEADER:
+        // Fields before the end of the header describe the log, not a QSO.
+        input.release(record);
+        break;
+      case ADIF_END_OF_RECORD: {
+        bool go_on = handle_record(record.get(), state);
+        input.release(record);
+        if (!go_on) return Ending::kCancelled;
+        break;
+      }
+      case ADIF_END_OF_FILE:
+        return Ending::kEndOfInput;
+      default:
+        std::fprintf(stderr, "ERROR:\tUnrecognized status %0d returned from parse_ADIF()\n",
+                     static_cast<int>(result));
+        return Ending::kBadLine;
+    }
+  }
+}
+
+void add_path_message(const char* format, const char* input_path, StatusLists& status) {
+  char text[kMessageSize];
+  std::snprintf(text, sizeof text, format, file_name_part(input_path));
+  add_status_message(2, status, text);
+}
+
+// Tells the user what the reading met, so that a cut-short split does not
+// look like a complete one.
+void report_ending(Ending ending, AdifStatus result, const LineReader& input,
+                   const QsoRecord* record, const std::string& error_text, const char* input_path,
+                   StatusLists& status) {
+  switch (ending) {
+    case Ending::kBadLine:
+      if (result == ADIF_TRUNCATED_LINE && !error_text.empty())
+        add_status_message(2, status, error_text.c_str());
+      break;
+    case Ending::kEndOfInput:
+      if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
+        add_status_message(2, status, error_text.c_str());
+      } else {
+        if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
+        // A QSO whose <EOR> was lost with the end of the log would otherwise
+        // vanish without a word. A read error is reported below instead.
+        if (record && !input.failed() && qth_field_of(*record) != nullptr)
+          add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
+      }
+      break;
+    case Ending::kCancelled:
+      break;
+    case Ending::kOutOfMemory:
+      add_path_message(kOutOfMemoryLine, input_path, status);
+      return;
+  }
+  if (input.failed()) add_path_message("ERROR: Could not read all of %s", input_path, status);
+}
+
+void run_split(LineReader& input, const char* input_path, Host& host, StatusLists& status,
+               std::unique_ptr<QthFile>& registry) {
+  SplitState state{input_path, host, {}, registry};
+  std::unique_ptr<QsoRecord> record;
+  std::string error_text;
+  AdifStatus result = ADIF_END_OF_FILE;
+  Ending ending;
+  try {
+    ending = read_records(input, state, record, error_text, result);
+  } catch (const std::bad_alloc&) {
+    // A record that never ends (an <EOR> misspelt) grows until memory runs
+    // out. The split ends there as at a read error; the record goes first,
+    // so that the lines below and the closing pass have memory again.
+    record.reset();
+    ending = Ending::kOutOfMemory;
+  }
+  report_ending(ending, result, input, record.get(), error_text, input_path, status);
+}
+
 }  // namespace
 
 std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path, Host& host,
                                       StatusLists& status) {
-  SplitState state{input_path, host, {}, nullptr};
-  std::unique_ptr<QsoRecord> record;
-  std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
-  std::string error_text;
-  AdifStatus result;
-
-  for (;;) {
-    result = parse_ADIF(input, record, line.get(), kLineSize, error_text);
-    if (result == ADIF_LINE_DONE) continue;
-    if (result == ADIF_END_OF_HEADER) {
-      // Fields before the end of the header describe the log, not a QSO.
-      input.release(record);
-      continue;
-    }
-    if (result == ADIF_END_OF_RECORD) {
-      bool go_on = handle_record(record.get(), state);
-      input.release(record);
-      if (go_on) continue;
-      break;
-    }
-    if (result != ADIF_END_OF_FILE) {
-      std::fprintf(stderr, "ERROR:\tUnrecognized status %0d returned from parse_ADIF()\n",
-                   static_cast<int>(result));
-    }
-    break;
-  }
-
-  // Tell the user what the reader met, so a cut-short split does not look
-  // like a complete one.
-  if (result == ADIF_TRUNCATED_LINE) {
-    if (!error_text.empty()) add_status_message(2, status, error_text.c_str());
-  } else if (result == ADIF_END_OF_FILE) {
-    if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
-      add_status_message(2, status, error_text.c_str());
-    } else {
-      if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
-      // A QSO whose <EOR> was lost with the end of the log would otherwise
-      // vanish without a word. A read error is reported below instead.
-      if (record && !input.failed() && qth_field_of(*record) != nullptr)
-        add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
-    }
-  }
-  if (input.failed()) {
-    char text[128];
-    std::snprintf(text, sizeof text, "ERROR: Could not read all of %s", file_name_part(input_path));
-    add_status_message(2, status, text);
-  }
-  return std::move(state.registry);
+  std::unique_ptr<QthFile> registry;
+  run_split(input, input_path, host, status, registry);
+  return registry;
 }
 
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
                                       StatusLists& status) {
-  LineReader reader(input);
-  return split_by_qth(reader, input_path, host, status);
+  std::unique_ptr<QthFile> registry;
+  std::unique_ptr<LineReader> reader;
+  try {
+    reader = std::make_unique<LineReader>(input);
+  } catch (const std::bad_alloc&) {
+    add_path_message(kOutOfMemoryLine, input_path, status);
+    return registry;
+  }
+  run_split(*reader, input_path, host, status, registry);
+  return registry;
 }

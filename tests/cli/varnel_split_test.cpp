@@ -168,27 +168,40 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
 }
 
 // Where the input's size cannot be known (a pipe), a corrupt length gathers
-// the rest of the log; when memory runs out, that ends the input like a read
-// error instead of aborting, and what was written is kept and reported.
+// the rest of the log, and a record whose <EOR> is misspelt never ends; when
+// memory runs out, that ends the input like a read error instead of
+// aborting, and what was written is kept and reported.
 TEST(VarnelSplit, RunningOutOfMemoryOnAPipedLogIsAReadError) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer reserves more address space than the limit leaves";
 #endif
-  const fs::path work = golden::make_temp_folder("cli-memory");
-  ASSERT_FALSE(work.empty());
-  const std::string command =
-      "mkfifo rover.adi && "
-      "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n<CALL:4>K1AB "
-      "<NOTES:2147483647>x\r\n';"
-      "    yes 0123456789012345678901234567890123456789 | head -c 400000000; } >rover.adi & ) && "
-      "ulimit -v 150000 && " +
-      binary + " rover.adi";
-  Outcome run = run_in(work, "(" + command + ")");
-  EXPECT_EQ(1, run.exit_code) << run.err;
-  EXPECT_NE(run.out.find("ERROR: Could not read all of rover.adi"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
-  EXPECT_EQ("<EOH>\r\n<CALL:4>K1AA <EOR>\r\n", golden::read_bytes(work / "rover_FN31.adi"));
-  fs::remove_all(work);
+  struct Case {
+    const char* rest;  // what follows a first QSO of FN31 on the pipe
+    const char* line;
+  };
+  const Case cases[] = {
+      {"printf '<CALL:4>K1AB <NOTES:2147483647>x\r\n';"
+       "yes 0123456789012345678901234567890123456789",
+       "ERROR: Could not read all of rover.adi"},
+      {"yes '<CALL:4>K1AB <APP_N1MM_ROVERQTH:4>FN31 <EOR/>'",
+       "ERROR: Not enough memory to read all of rover.adi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const fs::path work = golden::make_temp_folder("cli-memory");
+    ASSERT_FALSE(work.empty());
+    const std::string command =
+        "mkfifo rover.adi && "
+        "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n'; { " +
+        std::string(c.rest) + "; } | head -c 400000000; } >rover.adi & ) && ulimit -v 150000 && " +
+        binary + " rover.adi";
+    Outcome run = run_in(work, "(" + command + ")");
+    EXPECT_EQ(1, run.exit_code) << run.err;
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
+    EXPECT_EQ("<EOH>\r\n<CALL:4>K1AA <EOR>\r\n", golden::read_bytes(work / "rover_FN31.adi"));
+    fs::remove_all(work);
+  }
 }
 
 // On a terminal the overwrite question is asked there; an unknown answer is
