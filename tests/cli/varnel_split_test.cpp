@@ -140,6 +140,13 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
        "done >>rover.adi",
        "ulimit -f 2; VARNEL rover.adi", 1, "",
        "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
+      // Output to a pipe nobody reads any more (fd 5): the split goes on
+      // after a message it could not write, and exits 1.
+      {"ln -s rover.adi rover_FN42.adi && mkfifo pipe",
+       "exec 4<>pipe 5>pipe 4<&-; VARNEL --overwrite rover.adi >&5 2>&5", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n<CALL:6>N3QQTX <EOR>\r\n"},
+      {"mkfifo pipe", "exec 4<>pipe 5>pipe 4<&-; VARNEL rover.adi >&5", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n<CALL:6>N3QQTX <EOR>\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.command);
