@@ -10,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include "interrupts.h"
 #include "platform/output_files.h"
 
 bool is_terminal(std::FILE* file) {
@@ -31,6 +32,8 @@ bool PosixHost::output_exists(const char* path) {
 }
 
 std::FILE* PosixHost::open_output(const char* path) { return platform::open_output(path, input_); }
+
+bool PosixHost::stop_requested() { return interrupt_signal() != 0; }
 
 Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;

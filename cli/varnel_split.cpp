@@ -4,7 +4,7 @@
 //
 // Exit status: 0 when the whole input was read and every output file it
 // needed was written completely (or declined); 1 when anything failed or was
-// cancelled; 2 for a usage error.
+// cancelled; 2 for a usage error; 128 + N after the interrupt signal N.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +12,7 @@
 #include <new>
 #include <string>
 
+#include "interrupts.h"
 #include "options.h"
 #include "platform/input_file.h"
 #include "posix_host.h"
@@ -38,6 +39,7 @@ bool print_status(const StatusLists& status) {
 // (the closing pass, the status lines). The files are closed by then.
 int main(int argc, char** argv) try {
   if (!prepare_process()) return 1;
+  catch_interrupts();
   Options options;
   std::string error;
   if (!parse_options(argc, argv, options, error)) {
@@ -71,6 +73,7 @@ int main(int argc, char** argv) try {
   registry.reset();
 
   bool printed = print_status(status);
+  if (int interrupted = interrupted_exit_status()) return interrupted;
   bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
   return failed || !printed ? 1 : 0;
 } catch (const std::bad_alloc&) {

@@ -15,9 +15,10 @@ constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s"
 
 // How the reading of records ended, which decides what the split reports.
 enum class Ending {
-  kEndOfInput,  // the reader's end of the input, after a read error too
-  kBadLine,     // a status the driver does not handle, such as a truncated line
-  kCancelled,   // Cancel in a question
+  kEndOfInput,   // the reader's end of the input, after a read error too
+  kBadLine,      // a status the driver does not handle, such as a truncated line
+  kCancelled,    // Cancel in a question
+  kInterrupted,  // the host asked the split to stop
   kOutOfMemory,
 };
 
@@ -61,12 +62,16 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   return true;
 }
 
-// Reads and routes records until the input ends, a status ends the split or
-// the user cancels. `result` is the reader's last status.
+// Reads and routes records until the input ends, a status ends the split,
+// the user cancels or the host asks the split to stop. `result` is the
+// reader's last status.
 Ending read_records(LineReader& input, SplitState& state, std::unique_ptr<QsoRecord>& record,
                     std::string& error_text, AdifStatus& result) {
   std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
   for (;;) {
+    // Asked only here, between the reader's calls, so that a stop never
+    // comes in the middle of writing a record.
+    if (state.host.stop_requested()) return Ending::kInterrupted;
     result = parse_ADIF(input, record, line.get(), kLineSize, error_text);
     switch (result) {
       case ADIF_LINE_DONE:
@@ -120,6 +125,9 @@ void report_ending(Ending ending, AdifStatus result, const LineReader& input,
       break;
     case Ending::kCancelled:
       break;
+    case Ending::kInterrupted:
+      add_status_message(2, status, "ERROR: Interrupted before the end of the log");
+      return;  // a read the interrupt cut short is no read error
     case Ending::kOutOfMemory:
       add_path_message(kOutOfMemoryLine, input_path, status);
       return;
@@ -143,6 +151,10 @@ void run_split(LineReader& input, const char* input_path, Host& host, StatusList
     record.reset();
     ending = Ending::kOutOfMemory;
   }
+  // A Cancel, or a read cut short, that the stop brought about.
+  if (host.stop_requested() &&
+      (ending == Ending::kCancelled || (ending == Ending::kEndOfInput && input.failed())))
+    ending = Ending::kInterrupted;
   report_ending(ending, result, input, record.get(), error_text, input_path, status);
 }
 

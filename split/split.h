@@ -9,10 +9,11 @@
 
 // Reads the whole input record by record and appends each record that names a
 // QTH to that QTH's output file beside `input_path`. Stops at the end of the
-// input, at a line it cannot handle, when the user cancels a question, or
-// when memory runs out; problems met on the way are added to `status`
-// (severity 2 and 1). Returns the registry with its streams still open, for
-// close_qth_files. The input stays the caller's to close.
+// input, at a line it cannot handle, when the user cancels a question, when
+// the host asks it to stop, or when memory runs out; problems met on the way
+// are added to `status` (severity 2 and 1). Returns the registry with its
+// streams still open, for close_qth_files. The input stays the caller's to
+// close.
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
                                       StatusLists& status);
 std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path, Host& host,

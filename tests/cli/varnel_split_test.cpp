@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -207,6 +208,73 @@ TEST(VarnelSplit, RunningOutOfMemoryOnAPipedLogIsAReadError) {
     EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
     EXPECT_EQ("<EOH>\r\n<CALL:4>K1AA <EOR>\r\n", golden::read_bytes(work / "rover_FN31.adi"));
+    fs::remove_all(work);
+  }
+}
+
+// SIGINT, SIGTERM or SIGHUP at the overwrite question or while the log comes
+// through a pipe end the split as Cancel does: every file written so far is
+// closed after its last whole record and reported, with an error line, and
+// the exit status is 128 + the signal's number.
+TEST(VarnelSplit, InterruptEndsTheSplitAsCancelDoes) {
+  const bool have_terminal = std::system("script -qec true /dev/null >/dev/null 2>&1") == 0;
+  const std::string record = "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  // The split itself runs with the default signal actions, whatever the
+  // test was started with; `pid` gets its process id. `dollar` is $ as the
+  // shell must see it there.
+  auto run_split = [](const std::string& dollar) {
+    return "env --default-signal=INT,TERM,HUP sh -c 'echo " + dollar + dollar + " >pid; exec " +
+           binary + " rover.adi'";
+  };
+  struct Case {
+    int signal;
+    bool at_question;  // else while the split waits for more of a piped log
+  };
+  const Case cases[] = {{SIGINT, true}, {SIGHUP, true}, {SIGTERM, false}, {SIGINT, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.signal) + (c.at_question ? " at the question" : " mid-split"));
+    if (c.at_question && !have_terminal) continue;  // script(1) gives the terminal
+    const fs::path work = golden::make_temp_folder("cli-interrupt");
+    ASSERT_FALSE(work.empty());
+    const std::string kill_when = " 2>/dev/null && break; sleep 0.05; done; kill -" +
+                                  std::to_string(c.signal) + " $(cat pid)) & ";
+    std::string command;
+    if (c.at_question) {
+      fs::copy(golden::root() / "existing_cancel" / "rover.adi", work / "rover.adi");
+      std::ofstream(work / "rover_FN42.adi", std::ios::binary) << "old";
+      // Standard input stays open without an answer, so the question waits.
+      command = "mkfifo hold; exec 3<>hold; (for i in $(seq 400); do grep -q overwrite tty.txt" +
+                kill_when + "timeout 60 script -qec \"" + run_split("\\$") +
+                "\" /dev/null <hold >tty.txt";
+    } else {
+      // More than the reader's buffer, then a record cut short, and the
+      // writer waits: the split stops where the pipe ran dry.
+      command = "mkfifo rover.adi; (for i in $(seq 2000); do printf '" + record +
+                "'; done; printf '<CALL:4>K1AC'; exec sleep 30) >rover.adi & writer=$!; "
+                "(for i in $(seq 400); do [ -e rover_FN31.adi ]" +
+                kill_when + run_split("$") + "; status=$?; kill $writer; exit $status";
+    }
+    Outcome run = run_in(work, "(" + command + ")");
+    if (c.at_question) run.out = golden::read_bytes(work / "tty.txt");
+
+    EXPECT_EQ(128 + c.signal, run.exit_code) << run.err;
+    EXPECT_NE(run.out.find("ERROR: Interrupted before the end of the log"), std::string::npos)
+        << run.out;
+    const std::string fn31 = golden::read_bytes(work / "rover_FN31.adi");
+    if (c.at_question) {
+      EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
+      EXPECT_EQ("<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n", fn31);
+      EXPECT_EQ("old", golden::read_bytes(work / "rover_FN42.adi"));
+      EXPECT_FALSE(fs::exists(work / "rover_EN91.adi"));
+    } else {
+      const std::size_t at = run.out.find("Wrote ");
+      const int written = at == std::string::npos ? 0 : std::atoi(run.out.c_str() + at + 6);
+      EXPECT_GT(written, 0) << run.out;
+      EXPECT_LT(written, 2000);
+      std::string expected = "<EOH>\r\n";
+      for (int i = 0; i < written; ++i) expected += "<CALL:4>K1AA <EOR>\r\n";
+      EXPECT_EQ(expected, fn31);
+    }
     fs::remove_all(work);
   }
 }
