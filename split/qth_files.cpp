@@ -145,3 +145,10 @@ int32_t close_qth_files(QthFile* root, StatusLists& status) {
   }
   return closed + close_qth_files(root->right.get(), status);
 }
+
+void close_qth_streams_now(QthFile* root) {
+  if (root == nullptr) return;
+  close_qth_streams_now(root->left.get());
+  if (root->stream) root->stream->close();
+  close_qth_streams_now(root->right.get());
+}

@@ -167,16 +167,21 @@ std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path,
   return registry;
 }
 
-std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
-                                      StatusLists& status) {
-  std::unique_ptr<QthFile> registry;
+void split_by_qth(std::FILE* input, const char* input_path, Host& host, StatusLists& status,
+                  std::unique_ptr<QthFile>& registry) {
   std::unique_ptr<LineReader> reader;
   try {
     reader = std::make_unique<LineReader>(input);
   } catch (const std::bad_alloc&) {
     add_path_message(kOutOfMemoryLine, input_path, status);
-    return registry;
+    return;
   }
   run_split(*reader, input_path, host, status, registry);
+}
+
+std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
+                                      StatusLists& status) {
+  std::unique_ptr<QthFile> registry;
+  split_by_qth(input, input_path, host, status, registry);
   return registry;
 }

@@ -18,3 +18,9 @@ std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, 
                                       StatusLists& status);
 std::unique_ptr<QthFile> split_by_qth(LineReader& input, const char* input_path, Host& host,
                                       StatusLists& status);
+// The same, building the registry in the caller's `registry` (empty at the
+// call), so that the caller can reach the open files while the split runs:
+// the Windows program closes them at once when the session ends during a
+// question.
+void split_by_qth(std::FILE* input, const char* input_path, Host& host, StatusLists& status,
+                  std::unique_ptr<QthFile>& registry);
