@@ -45,9 +45,16 @@ class LineReader {
   void skip_rest();
   // Ends the input as a read error would: failed() becomes true.
   void fail();
+  // Ends the input because memory ran out while reading it: failed() and
+  // out_of_memory() become true.
+  void fail_out_of_memory() {
+    fail();
+    out_of_memory_ = true;
+  }
 
   // True when reading stopped on an error rather than at the end of the input.
   bool failed() const { return error_; }
+  bool out_of_memory() const { return out_of_memory_; }
 
  private:
   bool refill();
@@ -62,4 +69,5 @@ class LineReader {
   bool at_end_ = false;
   bool file_ended_ = false;  // a read met the end of the file: no more reads
   bool error_ = false;
+  bool out_of_memory_ = false;
 };

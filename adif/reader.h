@@ -65,6 +65,9 @@ class AdifReader {
 
   // True when reading stopped on a read error rather than at the end of the input.
   bool failed() const { return lines_.failed(); }
+  // True when that error was running out of memory (a corrupt length on a
+  // log whose size cannot be known).
+  bool out_of_memory() const { return lines_.out_of_memory(); }
 
  private:
   friend AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,

@@ -28,8 +28,9 @@ ValueText gather_value(MoreLines more, const char* value, const char* end, int32
     return {start, start + joined.size()};
   } catch (const std::bad_alloc&) {
     // Where the input's size is unknown a corrupt length may ask for more
-    // than there is memory: that ends the input like a read error.
-    stream.fail();
+    // than there is memory: that ends the input like a read error, and is
+    // reported as running out of memory.
+    stream.fail_out_of_memory();
     return {nullptr, nullptr};
   }
 }

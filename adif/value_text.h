@@ -31,7 +31,7 @@ struct ValueText {
 // new working text that starts at the value and holds at least `wanted`
 // bytes. A null text when the input ends first (or reading fails); the value
 // is then dropped and the input is at its end. Running out of memory ends the
-// input as a read error.
+// input as a read error (LineReader::out_of_memory).
 ValueText gather_value(MoreLines more, const char* value, const char* end, int32_t wanted);
 
 // Where the value at `text.start`, declared `declared` bytes long, ends when

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include "interrupts.h"
 #include "platform/output_files.h"
 
 bool is_terminal(std::FILE* file) {
@@ -39,6 +40,8 @@ std::FILE* PosixHost::open_output(const char* path) {
   if (file != nullptr && run_files_ != nullptr) run_files_->add_output(file);
   return file;
 }
+
+bool PosixHost::stop_requested() { return interrupt_signal() != 0; }
 
 Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;

@@ -32,6 +32,8 @@ class PosixHost : public Host {
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
   bool output_exists(const char* path) override;
   std::FILE* open_output(const char* path) override;
+  // True once an interrupt signal came (interrupts.h).
+  bool stop_requested() override;
 
   bool cancelled() const { return cancelled_; }      // some question got Cancel
   bool open_failed() const { return open_failed_; }  // an output could not be opened

@@ -14,7 +14,7 @@ bool prepare_process() {
   platform::allow_many_open_files();
 #ifdef _WIN32
   // The C runtime keeps descriptors 0 to 2 for the standard streams whether
-  // or not they have a handle, and Windows has no file-size signal.
+  // or not they have a handle, and Windows has no file-size or pipe signal.
   return true;
 #else
   for (int fd = 0; fd <= 2; ++fd) {
@@ -23,6 +23,7 @@ bool prepare_process() {
     if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) return false;
   }
   signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
   return true;
 #endif
 }

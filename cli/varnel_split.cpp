@@ -4,13 +4,16 @@
 //
 // Exit status: 0 when every input was read whole and every output file it
 // needed was written completely (or declined); 1 when anything failed or was
-// cancelled; 2 for a usage error, found before any log is read.
+// cancelled; 2 for a usage error, found before any log is read; 128 + N after
+// the interrupt signal N, which ends the whole run.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
+#include "interrupts.h"
 #include "options.h"
 #include "platform/file_identity.h"
 #include "platform/input_file.h"
@@ -79,8 +82,11 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The split ends on its own when memory runs out; this catches what is left
+// (the closing pass, the status lines). The files are closed by then.
+int main(int argc, char** argv) try {
   if (!prepare_process()) return 1;
+  catch_interrupts();
   Options options;
   std::string error;
   if (!parse_options(argc, argv, options, error)) return usage_error(error.c_str());
@@ -106,11 +112,15 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < logs; ++i) {
     LogOutcome outcome = split_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
-    if (!outcome.cancelled) continue;
+    if (!outcome.cancelled && interrupt_signal() == 0) continue;
     for (std::size_t rest = i + 1; rest < logs; ++rest)
-      std::fprintf(stderr, "varnel-split: %s: not split, the run was cancelled\n",
-                   options.files[rest]);
+      std::fprintf(stderr, "varnel-split: %s: not split, the run was %s\n", options.files[rest],
+                   interrupt_signal() != 0 ? "interrupted" : "cancelled");
     break;
   }
+  if (int interrupted = interrupted_exit_status()) return interrupted;
   return exit_status;
+} catch (const std::bad_alloc&) {
+  std::fputs("varnel-split: Not enough memory to finish\n", stderr);
+  return 1;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "gui/input_file.h"
 #include "gui/modal_calls.h"
@@ -19,9 +20,59 @@ void add_line(HWND list, const char* text) {
   SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
+// The window's state while a split runs, however the split ends: a second
+// split and the end of the session are refused, the session's end can reach
+// the open files, and Windows shows the user why the session cannot end.
+class RunningSplit {
+ public:
+  RunningSplit(WindowState& state, HWND window, std::unique_ptr<QthFile>& files)
+      : state_(state), window_(window) {
+    state.split_running = true;
+    state.session_ended = false;
+    state.split_files = &files;
+    ShutdownBlockReasonCreate(window, L"Splitting a log");
+  }
+  ~RunningSplit() {
+    ShutdownBlockReasonDestroy(window_);
+    state_.split_files = nullptr;
+    state_.split_running = false;
+  }
+  RunningSplit(const RunningSplit&) = delete;
+  RunningSplit& operator=(const RunningSplit&) = delete;
+
+ private:
+  WindowState& state_;
+  HWND window_;
+};
+
+// Splits the open input and shows the outcome in the status list.
+void run_split(WindowState& state, HWND window, platform::InputFile& input) {
+  SendMessageA(state.status_list, LB_RESETCONTENT, 0, 0);
+  std::unique_ptr<QthFile> registry;
+  RunningSplit running(state, window, registry);
+  try {
+    StatusLists lists;
+    Win32Host host(input.get(), &state.quit_pending, &state.session_ended);
+    split_by_qth(input.get(), state.input_path, host, lists, registry);
+    input.reset();
+    if (close_qth_files(registry.get(), lists) == 0) {
+      add_status_message(2, lists, "Did not create any output files!");
+    }
+    registry.reset();
+    show_status_groups(
+        lists, [&](const StatusMessage* head) { return show_status_list(state, head); },
+        [&] { add_line(state.status_list, ""); });
+  } catch (const std::bad_alloc&) {
+    // The split ends on its own when memory runs out; only the closing pass
+    // and the status lines come here, and the files are closed by then.
+    registry.reset();
+    add_line(state.status_list, "ERROR: Not enough memory to finish the split");
+  }
+}
+
 // Returns true when the window procedure is to return 1 (no input chosen, or
 // it cannot be opened).
-bool split_command(WindowState& state) {
+bool split_command(WindowState& state, HWND window) {
   if (state.input_path[0] == '\0') {
     char text[128] = {};
     LoadStringA(GetModuleHandleA(nullptr), IDS_NO_INPUT, text, sizeof text);
@@ -37,20 +88,7 @@ bool split_command(WindowState& state) {
     return true;
   }
 
-  state.split_running = true;
-  SendMessageA(state.status_list, LB_RESETCONTENT, 0, 0);
-  StatusLists lists;
-  Win32Host host(input.get(), &state.quit_pending);
-  std::unique_ptr<QthFile> registry = split_by_qth(input.get(), state.input_path, host, lists);
-  input.reset();
-  if (close_qth_files(registry.get(), lists) == 0) {
-    add_status_message(2, lists, "Did not create any output files!");
-  }
-  registry.reset();
-  show_status_groups(
-      lists, [&](const StatusMessage* head) { return show_status_list(state, head); },
-      [&] { add_line(state.status_list, ""); });
-  state.split_running = false;
+  run_split(state, window, input);
   if (state.quit_pending) {
     state.quit_pending = false;
     quit_application(state);
@@ -94,7 +132,7 @@ bool handle_command(WindowState& state, HWND window, WPARAM wParam) {
       if (!state.split_running) choose_input_file(state);
       return false;
     case ID_SPLIT:
-      return !state.split_running && split_command(state);
+      return !state.split_running && split_command(state, window);
     case ID_HELP:
       help_command();
       return false;

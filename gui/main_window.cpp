@@ -103,6 +103,14 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DROPFILES:
       take_dropped_file(*state, reinterpret_cast<HDROP>(wParam));
       break;
+    case WM_QUERYENDSESSION:
+      // A split cut off by the end of the session leaves files that look
+      // complete and are not: refuse while one runs (its reason is set).
+      if (state->split_running) return FALSE;
+      break;
+    case WM_ENDSESSION:
+      if (wParam) end_session(*state);
+      break;
     default:
       break;
   }

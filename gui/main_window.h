@@ -5,7 +5,8 @@
 #include "gui/window_state.h"
 
 // The one window procedure: every message is handled in one switch and then
-// goes on to DefWindowProcA, except the Split failures that return 1. The
+// goes on to DefWindowProcA, except the Split failures that return 1 and the
+// end of the session refused during a split, which returns FALSE. The
 // window is created with its WindowState as creation data; the procedure
 // keeps that pointer in the window and works on that state alone.
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,11 +5,22 @@
 #include "gui/modal_calls.h"
 #include "platform/output_files.h"
 
+namespace {
+
+// Windows takes a program that leaves the end-of-session question unanswered
+// for five seconds as hung; a tenth of a second costs the split nothing.
+constexpr uint64_t kLookIntervalMs = 100;
+
+}  // namespace
+
 Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
-  if (stop_asking_ != nullptr && *stop_asking_) return Answer::Cancel;
+  if ((stop_asking_ != nullptr && *stop_asking_) || session_ended()) return Answer::Cancel;
   const UINT style = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_OKCANCEL) |
                      (icon == Icon::Question ? MB_ICONQUESTION : MB_ICONERROR);
-  switch (modal_calls().message_box(nullptr, text, caption, style)) {
+  const int pressed = modal_calls().message_box(nullptr, text, caption, style);
+  // The session ended while the box was up: its files are closed already.
+  if (session_ended()) return Answer::Cancel;
+  switch (pressed) {
     case IDYES:
       return Answer::Yes;
     case IDNO:
@@ -24,3 +35,18 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
 bool Win32Host::output_exists(const char* path) { return platform::output_exists(path); }
 
 std::FILE* Win32Host::open_output(const char* path) { return outputs_.open(path); }
+
+bool Win32Host::stop_requested() {
+  if (session_ended_ == nullptr) return false;
+  // The split runs inside one window message and takes no other until it
+  // ends, unless a question is up. Sent messages, WM_QUERYENDSESSION and
+  // WM_ENDSESSION among them, are delivered by this look at the queue;
+  // posted ones (clicks, keys) stay queued for later.
+  const uint64_t now = GetTickCount64();
+  if (now - last_look_ >= kLookIntervalMs) {
+    last_look_ = now;
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  return *session_ended_;
+}

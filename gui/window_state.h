@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+
+struct QthFile;
 
 struct WindowState {
   // Before WM_CREATE the main window's outer size; from WM_CREATE on the
@@ -27,8 +30,20 @@ struct WindowState {
   // posted once the split has closed its files, and questions not yet asked
   // are answered Cancel.
   bool quit_pending = false;
+  // The running split's output files, null between splits: the end of the
+  // session must close them before the process is ended.
+  std::unique_ptr<QthFile>* split_files = nullptr;
+  // Set when Windows ends the session during a split: the split stops as
+  // after Cancel, and questions not yet answered count as Cancel.
+  bool session_ended = false;
 };
 
 // Posts the quit message with exit code 0; during a split, only books it for
 // when the split has closed its files.
 void quit_application(WindowState& state);
+
+// WM_ENDSESSION with TRUE: Windows ends the process once this returns, so the
+// files of a running split are closed now, each after its last whole record
+// (the split is waiting in a question or between records), and the split is
+// told to stop should the process live on.
+void end_session(WindowState& state);

@@ -1,7 +1,8 @@
 #pragma once
 // What the split needs from the platform it runs on: the modal questions put
-// to the user, whether an output file already exists, and opening one. The
-// Windows program, the command-line tool and the tests each supply their own.
+// to the user, whether an output file already exists, opening one, and
+// whether the user has asked the split to stop. The Windows program, the
+// command-line tool and the tests each supply their own.
 #include <cstdio>
 
 enum class Buttons { YesNoCancel, OkCancel };  // the first button is the default
@@ -25,4 +26,9 @@ class Host {
   // standard output or error, or a file this split already writes, under any
   // name).
   virtual std::FILE* open_output(const char* path) = 0;
+  // True once the user has asked the split to stop (an interrupt signal, the
+  // end of the Windows session). Asked between lines and after a Cancel, so
+  // a stopped split ends as Cancel ends it, every file after a whole record.
+  // A host with no way to be stopped keeps this answer.
+  virtual bool stop_requested() { return false; }
 };

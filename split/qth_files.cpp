@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "split/paths.h"
 
@@ -103,8 +104,14 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
 
   std::FILE* file = host.open_output(entry->path.c_str());
   if (file == nullptr) return report_open_failure(std::move(entry), host);
-  entry->stream = std::make_unique<OutputStream>(
-      file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
+  try {
+    entry->stream = std::make_unique<OutputStream>(
+        file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
+  } catch (const std::bad_alloc&) {
+    // The stream never took the file over; the split ends on this error.
+    std::fclose(file);
+    throw;
+  }
   open_paths.add(entry->path);
   return entry;
 }
@@ -138,4 +145,11 @@ int32_t close_qth_files(QthFile* root, StatusLists& status) {
     closed += 1;
   }
   return closed + close_qth_files(root->right.get(), status);
+}
+
+void close_qth_streams_now(QthFile* root) {
+  if (root == nullptr) return;
+  close_qth_streams_now(root->left.get());
+  if (root->stream) root->stream->close();
+  close_qth_streams_now(root->right.get());
 }

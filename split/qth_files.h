@@ -54,3 +54,9 @@ std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,
 // NAME" at severity 0 per file (or an error at severity 2 when not all of it
 // reached the disk). Returns the number of streams closed.
 int32_t close_qth_files(QthFile* root, StatusLists& status);
+
+// Closes every open stream now, while the split may still be running, for a
+// process that is about to be ended: every record written so far reaches its
+// file. The streams stay in their entries, so close_qth_files still reports
+// them; nothing written to them afterwards reaches the file.
+void close_qth_streams_now(QthFile* root);

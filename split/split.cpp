@@ -1,6 +1,7 @@
 #include "split/split.h"
 
 #include <cstdio>
+#include <new>
 
 #include "adif/reader.h"
 #include "adif/writer.h"
@@ -9,13 +10,24 @@
 namespace {
 
 constexpr std::size_t kLineSize = 1024;
+constexpr std::size_t kMessageSize = 128;
+constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s";
+
+// How the reading of records ended, which decides what the split reports.
+enum class Ending {
+  kEndOfInput,   // the reader's end of the input, after a read error too
+  kBadLine,      // a status the driver does not handle, such as a truncated line
+  kCancelled,    // Cancel in a question
+  kInterrupted,  // the host asked the split to stop
+  kOutOfMemory,
+};
 
 struct SplitState {
   const char* input_path;
   const char* output_folder;  // null: beside the input
   Host& host;
   OpenPaths open_paths;
-  std::unique_ptr<QthFile> registry;
+  std::unique_ptr<QthFile>& registry;
 };
 
 // The field that names the record's QTH, or null. A present field decides
@@ -55,62 +67,128 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   return true;
 }
 
+// Reads and routes records until the input ends, a status ends the split,
+// the user cancels or the host asks the split to stop. `result` is the
+// reader's last status.
+Ending read_records(AdifReader& input, SplitState& state, std::unique_ptr<QsoRecord>& record,
+                    std::string& error_text, AdifStatus& result) {
+  std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
+  for (;;) {
+    // Asked only here, between the reader's calls, so that a stop never
+    // comes in the middle of writing a record.
+    if (state.host.stop_requested()) return Ending::kInterrupted;
+    result = parse_ADIF(input, record, line.get(), kLineSize, error_text);
+    switch (result) {
+      case ADIF_LINE_DONE:
+        break;
+      case ADIF_END_OF_HEADER:
+        // Fields before the end of the header describe the log, not a QSO.
+        input.release(record);
+        break;
+      case ADIF_END_OF_RECORD: {
+        bool go_on = handle_record(record.get(), state);
+        input.release(record);
+        if (!go_on) return Ending::kCancelled;
+        break;
+      }
+      case ADIF_END_OF_FILE:
+        return Ending::kEndOfInput;
+      default:
+        std::fprintf(stderr, "ERROR:\tUnrecognized status %0d returned from parse_ADIF()\n",
+                     static_cast<int>(result));
+        return Ending::kBadLine;
+    }
+  }
+}
+
+void add_path_message(const char* format, const char* input_path, StatusLists& status) {
+  char text[kMessageSize];
+  std::snprintf(text, sizeof text, format, file_name_part(input_path));
+  add_status_message(2, status, text);
+}
+
+// Tells the user what the reading met, so that a cut-short split does not
+// look like a complete one.
+void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
+                   const QsoRecord* record, const std::string& error_text, const char* input_path,
+                   StatusLists& status) {
+  switch (ending) {
+    case Ending::kBadLine:
+      if (result == ADIF_TRUNCATED_LINE && !error_text.empty())
+        add_status_message(2, status, error_text.c_str());
+      break;
+    case Ending::kEndOfInput:
+      if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
+        add_status_message(2, status, error_text.c_str());
+      } else {
+        if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
+        // A QSO whose <EOR> was lost with the end of the log would otherwise
+        // vanish without a word. A read error is reported below instead.
+        if (record && !input.failed() && qth_field_of(*record) != nullptr)
+          add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
+      }
+      break;
+    case Ending::kCancelled:
+      break;
+    case Ending::kInterrupted:
+      add_status_message(2, status, "ERROR: Interrupted before the end of the log");
+      return;  // a read the interrupt cut short is no read error
+    case Ending::kOutOfMemory:
+      add_path_message(kOutOfMemoryLine, input_path, status);
+      return;
+  }
+  if (input.failed()) add_path_message("ERROR: Could not read all of %s", input_path, status);
+}
+
+void run_split(AdifReader& input, const char* input_path, const char* output_folder, Host& host,
+               StatusLists& status, std::unique_ptr<QthFile>& registry) {
+  SplitState state{input_path, output_folder, host, {}, registry};
+  std::unique_ptr<QsoRecord> record;
+  std::string error_text;
+  AdifStatus result = ADIF_END_OF_FILE;
+  Ending ending;
+  try {
+    ending = read_records(input, state, record, error_text, result);
+  } catch (const std::bad_alloc&) {
+    // A record that never ends (an <EOR> misspelt) grows until memory runs
+    // out. The split ends there as at a read error; the record goes first,
+    // so that the lines below and the closing pass have memory again.
+    record.reset();
+    ending = Ending::kOutOfMemory;
+  }
+  // The reader ends the input itself when a value's text outgrows memory.
+  if (input.out_of_memory()) ending = Ending::kOutOfMemory;
+  // A Cancel, or a read cut short, that the stop brought about.
+  if (host.stop_requested() &&
+      (ending == Ending::kCancelled || (ending == Ending::kEndOfInput && input.failed())))
+    ending = Ending::kInterrupted;
+  report_ending(ending, result, input, record.get(), error_text, input_path, status);
+}
+
 }  // namespace
 
 std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
                                       StatusLists& status, const char* output_folder) {
-  SplitState state{input_path, output_folder, host, {}, nullptr};
-  std::unique_ptr<QsoRecord> record;
-  std::unique_ptr<char[]> line = std::make_unique<char[]>(kLineSize);
-  std::string error_text;
-  AdifStatus result;
+  std::unique_ptr<QthFile> registry;
+  run_split(input, input_path, output_folder, host, status, registry);
+  return registry;
+}
 
-  for (;;) {
-    result = parse_ADIF(input, record, line.get(), kLineSize, error_text);
-    if (result == ADIF_LINE_DONE) continue;
-    if (result == ADIF_END_OF_HEADER) {
-      // Fields before the end of the header describe the log, not a QSO.
-      input.release(record);
-      continue;
-    }
-    if (result == ADIF_END_OF_RECORD) {
-      bool go_on = handle_record(record.get(), state);
-      input.release(record);
-      if (go_on) continue;
-      break;
-    }
-    if (result != ADIF_END_OF_FILE) {
-      std::fprintf(stderr, "ERROR:\tUnrecognized status %0d returned from parse_ADIF()\n",
-                   static_cast<int>(result));
-    }
-    break;
+void split_by_qth(std::FILE* input, const char* input_path, Host& host, StatusLists& status,
+                  std::unique_ptr<QthFile>& registry, const char* output_folder) {
+  std::unique_ptr<AdifReader> reader;
+  try {
+    reader = std::make_unique<AdifReader>(input);
+  } catch (const std::bad_alloc&) {
+    add_path_message(kOutOfMemoryLine, input_path, status);
+    return;
   }
-
-  // Tell the user what the reader met, so a cut-short split does not look
-  // like a complete one.
-  if (result == ADIF_TRUNCATED_LINE) {
-    if (!error_text.empty()) add_status_message(2, status, error_text.c_str());
-  } else if (result == ADIF_END_OF_FILE) {
-    if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
-      add_status_message(2, status, error_text.c_str());
-    } else {
-      if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
-      // A QSO whose <EOR> was lost with the end of the log would otherwise
-      // vanish without a word. A read error is reported below instead.
-      if (record && !input.failed() && qth_field_of(*record) != nullptr)
-        add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
-    }
-  }
-  if (input.failed()) {
-    char text[128];
-    std::snprintf(text, sizeof text, "ERROR: Could not read all of %s", file_name_part(input_path));
-    add_status_message(2, status, text);
-  }
-  return std::move(state.registry);
+  run_split(*reader, input_path, output_folder, host, status, registry);
 }
 
 std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
                                       StatusLists& status, const char* output_folder) {
-  AdifReader reader(input);
-  return split_by_qth(reader, input_path, host, status, output_folder);
+  std::unique_ptr<QthFile> registry;
+  split_by_qth(input, input_path, host, status, registry, output_folder);
+  return registry;
 }

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -289,6 +290,13 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
        "done >>rover.adi",
        "ulimit -f 2; VARNEL rover.adi", 1, "",
        "ERROR: Could not write all 202 QSOs to rover_FN31.adi"},
+      // Output to a pipe nobody reads any more (fd 5): the split goes on
+      // after a message it could not write, and exits 1.
+      {"ln -s rover.adi rover_FN42.adi && mkfifo pipe",
+       "exec 4<>pipe 5>pipe 4<&-; VARNEL --overwrite rover.adi >&5 2>&5", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n<CALL:6>N3QQTX <EOR>\r\n"},
+      {"mkfifo pipe", "exec 4<>pipe 5>pipe 4<&-; VARNEL rover.adi >&5", 1, "", "", nullptr,
+       "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n<CALL:6>N3QQTX <EOR>\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.command);
@@ -317,27 +325,107 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
 }
 
 // Where the input's size cannot be known (a pipe), a corrupt length gathers
-// the rest of the log; when memory runs out, that ends the input like a read
-// error instead of aborting, and what was written is kept and reported.
+// the rest of the log, and a record whose <EOR> is misspelt never ends; when
+// memory runs out, that ends the input like a read error instead of
+// aborting, and what was written is kept and reported.
 TEST(VarnelSplit, RunningOutOfMemoryOnAPipedLogIsAReadError) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer reserves more address space than the limit leaves";
 #endif
-  const fs::path work = golden::make_temp_folder("cli-memory");
-  ASSERT_FALSE(work.empty());
-  const std::string command =
-      "mkfifo rover.adi && "
-      "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n<CALL:4>K1AB "
-      "<NOTES:2147483647>x\r\n';"
-      "    yes 0123456789012345678901234567890123456789 | head -c 400000000; } >rover.adi & ) && "
-      "ulimit -v 150000 && " +
-      binary + " rover.adi";
-  Outcome run = run_in(work, "(" + command + ")");
-  EXPECT_EQ(1, run.exit_code) << run.err;
-  EXPECT_NE(run.out.find("ERROR: Could not read all of rover.adi"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
-  EXPECT_EQ("<EOH>\r\n<CALL:4>K1AA <EOR>\r\n", golden::read_bytes(work / "rover_FN31.adi"));
-  fs::remove_all(work);
+  struct Case {
+    const char* rest;  // what follows a first QSO of FN31 on the pipe
+    const char* line;
+  };
+  const Case cases[] = {
+      {"printf '<CALL:4>K1AB <NOTES:2147483647>x\r\n';"
+       "yes 0123456789012345678901234567890123456789",
+       "ERROR: Not enough memory to read all of rover.adi"},
+      {"yes '<CALL:4>K1AB <APP_N1MM_ROVERQTH:4>FN31 <EOR/>'",
+       "ERROR: Not enough memory to read all of rover.adi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const fs::path work = golden::make_temp_folder("cli-memory");
+    ASSERT_FALSE(work.empty());
+    const std::string command =
+        "mkfifo rover.adi && "
+        "( { printf '<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n'; { " +
+        std::string(c.rest) + "; } | head -c 400000000; } >rover.adi & ) && ulimit -v 150000 && " +
+        binary + " rover.adi";
+    Outcome run = run_in(work, "(" + command + ")");
+    EXPECT_EQ(1, run.exit_code) << run.err;
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
+    EXPECT_EQ("<EOH>\r\n<CALL:4>K1AA <EOR>\r\n", golden::read_bytes(work / "rover_FN31.adi"));
+    fs::remove_all(work);
+  }
+}
+
+// SIGINT, SIGTERM or SIGHUP at the overwrite question or while the log comes
+// through a pipe end the split as Cancel does: every file written so far is
+// closed after its last whole record and reported, with an error line, and
+// the exit status is 128 + the signal's number.
+TEST(VarnelSplit, InterruptEndsTheSplitAsCancelDoes) {
+  const bool have_terminal = std::system("script -qec true /dev/null >/dev/null 2>&1") == 0;
+  const std::string record = "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  // The split itself runs with the default signal actions, whatever the
+  // test was started with; `pid` gets its process id. `dollar` is $ as the
+  // shell must see it there.
+  auto run_split = [](const std::string& dollar) {
+    return "env --default-signal=INT,TERM,HUP sh -c 'echo " + dollar + dollar + " >pid; exec " +
+           binary + " rover.adi'";
+  };
+  struct Case {
+    int signal;
+    bool at_question;  // else while the split waits for more of a piped log
+  };
+  const Case cases[] = {{SIGINT, true}, {SIGHUP, true}, {SIGTERM, false}, {SIGINT, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.signal) + (c.at_question ? " at the question" : " mid-split"));
+    if (c.at_question && !have_terminal) continue;  // script(1) gives the terminal
+    const fs::path work = golden::make_temp_folder("cli-interrupt");
+    ASSERT_FALSE(work.empty());
+    const std::string kill_when = " 2>/dev/null && break; sleep 0.05; done; kill -" +
+                                  std::to_string(c.signal) + " $(cat pid)) & ";
+    std::string command;
+    if (c.at_question) {
+      fs::copy(golden::root() / "existing_cancel" / "rover.adi", work / "rover.adi");
+      std::ofstream(work / "rover_FN42.adi", std::ios::binary) << "old";
+      // Standard input stays open without an answer, so the question waits.
+      command = "mkfifo hold; exec 3<>hold; (for i in $(seq 400); do grep -q overwrite tty.txt" +
+                kill_when + "timeout 60 script -qec \"" + run_split("\\$") +
+                "\" /dev/null <hold >tty.txt";
+    } else {
+      // More than the reader's buffer, then a record cut short, and the
+      // writer waits: the split stops where the pipe ran dry.
+      command = "mkfifo rover.adi; (for i in $(seq 2000); do printf '" + record +
+                "'; done; printf '<CALL:4>K1AC'; exec sleep 30) >rover.adi & writer=$!; "
+                "(for i in $(seq 400); do [ -e rover_FN31.adi ]" +
+                kill_when + run_split("$") + "; status=$?; kill $writer; exit $status";
+    }
+    Outcome run = run_in(work, "(" + command + ")");
+    if (c.at_question) run.out = golden::read_bytes(work / "tty.txt");
+
+    EXPECT_EQ(128 + c.signal, run.exit_code) << run.err;
+    EXPECT_NE(run.out.find("ERROR: Interrupted before the end of the log"), std::string::npos)
+        << run.out;
+    const std::string fn31 = golden::read_bytes(work / "rover_FN31.adi");
+    if (c.at_question) {
+      EXPECT_NE(run.out.find("Wrote    1 QSOs to rover_FN31.adi"), std::string::npos) << run.out;
+      EXPECT_EQ("<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n", fn31);
+      EXPECT_EQ("old", golden::read_bytes(work / "rover_FN42.adi"));
+      EXPECT_FALSE(fs::exists(work / "rover_EN91.adi"));
+    } else {
+      const std::size_t at = run.out.find("Wrote ");
+      const int written = at == std::string::npos ? 0 : std::atoi(run.out.c_str() + at + 6);
+      EXPECT_GT(written, 0) << run.out;
+      EXPECT_LT(written, 2000);
+      std::string expected = "<EOH>\r\n";
+      for (int i = 0; i < written; ++i) expected += "<CALL:4>K1AA <EOR>\r\n";
+      EXPECT_EQ(expected, fn31);
+    }
+    fs::remove_all(work);
+  }
 }
 
 // On a terminal the overwrite question is asked there; an unknown answer is

@@ -95,9 +95,23 @@ click_input() { click 60 37; }
 click_split() { click 60 87; }
 click_exit() { click 405 87; }
 
-# split_and_check: Split, answer Yes to the question for rover_FN42.adi (it
-# exists), and wait until the folder holds exactly after/ and VARNEL.exe.
-# A second click while the question waits does nothing (one split at a time),
+# end_session_refused: Wine's end of the session (what a log-off sends) while
+# the split waits in its question: the program refuses it, so Wine neither
+# ends it nor takes its question away.
+end_session_refused() {
+  local status=0
+  "$wine_run" --prefix="$prefix" wineboot.exe --end-session --shutdown >/dev/null 2>&1 ||
+    status=$?
+  [ "$status" != 0 ] || fail "the session ended during a split"
+  kill -0 "$varnel_pid" 2>/dev/null || fail "the program was ended during a split"
+  [ -n "$(wait_window Warning 5)" ] || fail "the question went away with the session's end"
+  log "the end of the session was refused during the split"
+}
+
+# split_and_check [end_session]: Split, answer Yes to the question for
+# rover_FN42.adi (it exists), and wait until the folder holds exactly after/
+# and VARNEL.exe; with end_session, the session's end is refused first. A
+# second click while the question waits does nothing (one split at a time),
 # so a click that got lost can simply be repeated.
 split_and_check() {
   local warning='' matched=0
@@ -107,6 +121,7 @@ split_and_check() {
     [ -n "$warning" ] && break
   done
   [ -n "$warning" ] || fail "no overwrite question"
+  [ "${1:-}" != end_session ] || end_session_refused
   for _ in 1 2 3 4 5; do
     keys "$warning" y
     if wait_gone Warning 10; then break; fi
@@ -178,7 +193,7 @@ for attempt in 1 2 3; do
   log "open-file dialog still open after attempt $attempt"
 done
 [ "$chosen" = 1 ] || fail "could not choose $windows_path in the open-file dialog"
-split_and_check
+split_and_check end_session
 
 # Exit ends the program with exit code 0.
 for _ in 1 2 3; do

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,11 @@ class Window : public ::testing::Test {
     std::string path = (dir / name).string();
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
+  }
+  // The bytes of `name` in the test folder, or "<absent>".
+  std::string read_file(const std::string& name) const {
+    std::ifstream in(dir / name, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<absent>";
   }
   // Chooses `path` through the Input command.
   void choose(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <iterator>
 #include <regex>
+#include <thread>
 
 #include "gui/input_file.h"
 #include "gui/resource.h"
@@ -388,6 +389,74 @@ TEST_F(Window, OneSplitAtATimeAndQuitWaitsForIt) {
     CloseHandle(file);
   }
   EXPECT_FALSE(IsWindow(main));
+}
+
+// Windows ending the session during a split: the end is refused while the
+// split runs; when it comes anyway, the files are closed after their last
+// whole record before WM_ENDSESSION returns (after which Windows ends the
+// process), and the split stops as after Cancel. The end reaches the window
+// during a question, or from another thread between records.
+TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
+  const std::string rover =
+      write_file("rover.adi", record("A") + record("B") + record("A") + record("C") + record("A"));
+  const std::string one = "<CALL:4>W1AW <EOR>\r\n";
+  const std::string two_of_a = "<EOH>\r\n" + one + one;
+  const std::string stopped = "ERROR: Interrupted before the end of the log\n";
+  const struct {
+    const char* name;
+    BOOL ends;  // the WM_ENDSESSION that follows the refusal
+    bool from_thread;
+    size_t questions;
+    std::string a, c, shown;  // rover_A.adi, rover_C.adi, the status list's lines
+  } rows[] = {
+      {"ended at the second question", TRUE, false, 2, two_of_a, "old C",
+       stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
+      {"called off at the second question", FALSE, false, 2, two_of_a + one, "<EOH>\r\n" + one,
+       "Wrote    3 QSOs to rover_A.adi\nWrote    1 QSOs to rover_C.adi\n\n"},
+      {"ended from another thread before the first record", TRUE, true, 0, "<absent>", "old C",
+       stopped + "Did not create any output files!\n\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(dir / "rover_A.adi");
+    write_file("rover_B.adi", "old B");  // declined with No
+    write_file("rover_C.adi", "old C");  // its question is up when the session ends
+    choose(rover);
+    boxes.clear();
+    on_box = [&] {
+      if (boxes.size() == 1) return IDNO;
+      EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+      SendMessageA(main, WM_ENDSESSION, row.ends, ENDSESSION_LOGOFF);
+      // What Windows leaves on disk when it ends the process right here.
+      if (row.ends) {
+        EXPECT_EQ(read_file("rover_A.adi"), two_of_a);
+      }
+      return IDYES;  // too late once the session has ended
+    };
+    std::thread sender;
+    if (row.from_thread) {
+      sender = std::thread([&] {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                            &result);
+      });
+      // The split takes the message at its first look at the queue.
+      for (int i = 0; i < 500 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i)
+        Sleep(10);
+    }
+    command(ID_SPLIT);
+    if (sender.joinable()) sender.join();
+
+    std::string shown;
+    for (const std::string& line : lines(status_list)) shown += line + "\n";
+    EXPECT_EQ(shown, row.shown);
+    EXPECT_EQ(boxes.size(), row.questions);
+    EXPECT_EQ(read_file("rover_A.adi"), row.a);
+    EXPECT_EQ(read_file("rover_B.adi"), "old B");
+    EXPECT_EQ(read_file("rover_C.adi"), row.c);
+    // No split, no objection.
+    EXPECT_NE(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  }
 }
 
 TEST(Win32Host, MapsAnswersAndStyles) {

@@ -105,6 +105,30 @@ TEST(SplitByQth, CancelAtTheSecondQthKeepsTheFirstFile) {
   EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    1 QSOs to rover_A.adi", ""}));
 }
 
+// A stop asked for between lines, or at a question (which the host then
+// answers Cancel), ends the split as Cancel does, with a line saying so: the
+// first file keeps its whole records.
+TEST(SplitByQth, StopRequestEndsTheSplitAsCancelDoes) {
+  struct Case {
+    const char* what;
+    int stop_at_look;
+    bool stop_when_asked;
+  } cases[] = {{"before the third line", 3, false}, {"at the question about B", 0, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SplitRun split;
+    write_bytes(split.dir / "rover_B.adi", "old");
+    split.host.stop_at_look = c.stop_at_look;
+    split.host.stop_when_asked = c.stop_when_asked;
+    split.run(kRecordA + kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>B <EOR>\r\n" + kRecordA);
+    EXPECT_EQ(split.outputs(), (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA + kWrittenA},
+                                      {"rover_B.adi", "old"}}));
+    EXPECT_EQ(split.host.asked.size(), c.stop_when_asked ? 1u : 0u);
+    EXPECT_EQ(status_lines(split.status), (Lines{"ERROR: Interrupted before the end of the log", "",
+                                                 "Wrote    2 QSOs to rover_A.adi", ""}));
+  }
+}
+
 TEST(SplitByQth, TruncatedLineStopsTheSplitAndIsReported) {
   SplitRun split;
   const std::string long_line(1100, 'x');

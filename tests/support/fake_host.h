@@ -1,7 +1,8 @@
 #pragma once
 // A scripted Host for tests: answers questions from a queue (Cancel when the
-// queue runs dry), records every question asked, and reports as existing the
-// paths it was told about or that are on disk. Output files are opened by the
+// queue runs dry), records every question asked, reports as existing the
+// paths it was told about or that are on disk, and asks the split to stop
+// when its script says. Output files are opened by the
 // real file-system code, so tests go through the real file system.
 #include <cstdio>
 #include <deque>
@@ -26,9 +27,13 @@ class FakeHost : public Host {
   std::vector<AskedQuestion> asked;
   std::set<std::string> extra_existing;  // paths to report as existing although absent
   std::FILE* input = nullptr;            // the log being split, when it is a file
+  int stop_at_look = 0;          // stop_requested is true from this call on (1 the first); 0 never
+  bool stop_when_asked = false;  // a question brings the stop, as an interrupt at a prompt does
+  int looks = 0;
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     asked.push_back({text, caption, buttons, icon});
+    if (stop_when_asked) stop_at_look = 1;
     if (answers.empty()) return Answer::Cancel;
     Answer a = answers.front();
     answers.pop_front();
@@ -42,4 +47,5 @@ class FakeHost : public Host {
     return outputs->open(path);
   }
   std::optional<platform::OutputFiles> outputs;
+  bool stop_requested() override { return ++looks >= stop_at_look && stop_at_look > 0; }
 };
