@@ -1,5 +1,6 @@
 #include "split/paths.h"
 
+#include <cstdio>
 #include <cstring>
 
 const char* file_name_part(const char* path) {
@@ -63,6 +64,49 @@ std::size_t utf8_sequence_length(const unsigned char* s) {
   return length;
 }
 
+constexpr char kGap[] = "...";
+constexpr std::size_t kGapSize = sizeof kGap - 1;
+
+bool continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// How many bytes from the start of text[0, size) fit in `room` without cutting
+// a character.
+std::size_t fitting_head(const char* text, std::size_t size, std::size_t room) {
+  if (room >= size) return size;
+  while (room > 0 && continuation_byte(text[room])) --room;
+  return room;
+}
+
+// How many bytes from the end of text[0, size) fit in `room` without cutting
+// a character.
+std::size_t fitting_tail(const char* text, std::size_t size, std::size_t room) {
+  if (room >= size) return size;
+  std::size_t start = size - room;
+  while (start < size && continuation_byte(text[start])) ++start;
+  return size - start;
+}
+
+// `path` in at most `room` bytes: whole when it fits, else with the middle of
+// its folder part (or, failing that, the folder and the start of its file
+// name) replaced by "...".
+std::string shortened_path(const char* path, std::size_t room) {
+  const std::size_t size = std::strlen(path);
+  if (size <= room) return path;
+  if (room <= kGapSize) return std::string(kGap, room);
+  const std::size_t folder = static_cast<std::size_t>(file_name_part(path) - path);
+  const std::size_t name = size - folder;
+  if (name + kGapSize >= room) {
+    const std::size_t tail = fitting_tail(path + folder, name, room - kGapSize);
+    return kGap + std::string(path + size - tail, tail);
+  }
+  // The folder's start (the drive, the user) and its end (the folder the
+  // file is in) say the most; the middle goes.
+  const std::size_t keep = room - kGapSize - name;
+  const std::size_t head = fitting_head(path, folder, keep - keep / 2);
+  const std::size_t tail = fitting_tail(path, folder, keep / 2);
+  return std::string(path, head) + kGap + std::string(path + folder - tail, tail + name);
+}
+
 }  // namespace
 
 std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
@@ -88,4 +132,12 @@ std::string output_path(const char* input_path, const char* qth, const char* out
   }
   path.append(".adi");
   return path;
+}
+
+const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,
+                                const char* after) {
+  const std::size_t others = std::strlen(before) + std::strlen(after);
+  const std::size_t room = size > others + 1 ? size - 1 - others : 0;
+  std::snprintf(out, size, "%s%s%s", before, shortened_path(path, room).c_str(), after);
+  return out;
 }

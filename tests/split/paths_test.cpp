@@ -85,3 +85,40 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
 }
 
 }  // namespace
+
+TEST(Paths, MessageShortensTheFolderInTheMiddleSoTheNameAndTheReasonShow) {
+  const std::string deep =
+      "C:\\Users\\Operator\\OneDrive - Radio Club\\Documents\\Ham Radio\\Contest Logs\\2024-06 "
+      "June VHF\\rover_FN31PR.adi";
+  struct Case {
+    std::size_t size;
+    const char* before;
+    std::string path;
+    const char* after;
+    std::string want;
+  } cases[] = {
+      {128, "Could not open output file ", "D:\\Logs\\rover_FN31.adi", "\n",
+       "Could not open output file D:\\Logs\\rover_FN31.adi\n"},
+      {17, "<", "/a/b/c/d/e.adi", ">", "</a/b/c/d/e.adi>"},  // fits to the last byte
+      {16, "<", "/a/b/c/d/e.adi", ">", "</a/...d/e.adi>"},
+      {128, "Could not open output file ", deep, "\n",
+       "Could not open output file C:\\Users\\Operator\\OneDrive - Radio Club\\...Ham "
+       "Radio\\Contest Logs\\2024-06 June VHF\\rover_FN31PR.adi\n"},
+      // A file name longer than the buffer keeps its end and the reason.
+      {128, "Error opening ", "/logs/" + std::string(150, 'q') + ".adi", ":\nFile name too long",
+       "Error opening ..." + std::string(86, 'q') + ".adi:\nFile name too long"},
+      // Cuts that would fall inside a character move to its edge.
+      {20, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
+      {21, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
+      {12, "", "/Łódź/Łódź.adi", "", "...dź.adi"},
+      // The fixed parts leave (almost) no room.
+      {10, "Error: ", "/x/y.adi", "", "Error: .."},
+      {8, "Error: ", "/x/y.adi", "!", "Error: "},
+  };
+  for (const Case& c : cases) {
+    char out[128];
+    ASSERT_LE(c.size, sizeof out);
+    EXPECT_EQ(format_path_message(out, c.size, c.before, c.path.c_str(), c.after), c.want)
+        << c.size << " " << c.path;
+  }
+}
