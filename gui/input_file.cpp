@@ -130,9 +130,11 @@ int open_input(std::FILE** stream, const char* path, const char* mode) {
 }
 
 void show_error_box(int error, const char* path, const char* action) {
-  char reason[128] = {};
-  char text[128] = {};
-  snprintf(reason, sizeof reason, "%s", platform::input_error_text(error));
-  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
+  char before[32] = {};
+  char reason[kMessageSize] = {};
+  char text[kMessageSize] = {};
+  snprintf(before, sizeof before, "Error %s ", action);
+  snprintf(reason, sizeof reason, ":\n%s", platform::input_error_text(error));
+  format_path_message(text, sizeof text, before, path, reason);
   modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
 }

@@ -34,5 +34,6 @@ void take_command_line_file(WindowState& state, const wchar_t* command_line);
 int open_input(std::FILE** stream, const char* path, const char* mode);
 
 // The "Error" box for a file that could not be used: "Error ACTION PATH:" and
-// the text for `error` (platform::input_error_text).
+// the text for `error` (platform::input_error_text); a long path gives way in
+// its folder part so that its file name and the reason show whole.
 void show_error_box(int error, const char* path, const char* action);
