@@ -12,6 +12,7 @@
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "gui_fixture.h"
+#include "platform/code_page.h"
 #include "short_name.h"
 
 namespace {
@@ -30,8 +31,6 @@ std::string record(const char* qth) {
   return std::string("<CALL:4>W1AW <APP_N1MM_ROVERQTH:") + std::to_string(strlen(qth)) + ">" + qth +
          " <EOR>\r\n";
 }
-
-std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Files dropped as Explorer hands them over: a DROPFILES header, then the
 // paths in UTF-16, each ended by a NUL, and one more NUL.
@@ -282,15 +281,15 @@ TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   chosen.clear();  // the second dialog is cancelled (after scribbling in its buffer)
   command(ID_INPUT);
   ASSERT_EQ(dialogs.size(), 2u);
-  const OPENFILENAMEA& r = dialogs[0];
-  EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEA));
-  EXPECT_EQ(std::string(r.lpstrFilter, 39),
-            std::string("ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
+  const OPENFILENAMEW& r = dialogs[0];
+  EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEW));
+  EXPECT_EQ(std::wstring(r.lpstrFilter, 39),
+            std::wstring(L"ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
   EXPECT_EQ(r.nFilterIndex, 0u);
   EXPECT_EQ(r.nMaxFile, 260u);
-  EXPECT_STREQ(r.lpstrTitle, "Input ADIF File");
+  EXPECT_STREQ(r.lpstrTitle, L"Input ADIF File");
   EXPECT_EQ(r.Flags, 0x81004u);
-  EXPECT_STREQ(r.lpstrDefExt, "adi");
+  EXPECT_STREQ(r.lpstrDefExt, L"adi");
   EXPECT_EQ(r.hwndOwner, nullptr);
   EXPECT_EQ(r.lpstrCustomFilter, nullptr);
   EXPECT_EQ(r.lpstrFileTitle, nullptr);
@@ -574,4 +573,33 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
     EXPECT_EQ(boxes.size(), row.boxes);
   }
   SetCurrentDirectoryA(previous);
+}
+
+TEST(CodePage, PathsAreConvertedExactlyOrRefused) {
+  const struct {
+    UINT code_page;
+    std::wstring path;
+    bool exact;
+    std::string narrow;  // what the message shows when refused
+  } rows[] = {
+      {1252, L"D:\\Logs\\rover.adi", true, "D:\\Logs\\rover.adi"},
+      {1252, L"D:\\Gr\u00fc\u00dfe\\rover.adi", true,
+       "D:\\Gr\xfc\xdf"
+       "e\\rover.adi"},
+      // Best fit would give "Lodz": never a look-alike, only refusal.
+      {1252, L"D:\\\u0141\u00f3d\u017a\\r.adi", false,
+       "D:\\?\xf3"
+       "d?\\r.adi"},
+      {1252, L"D:\\\u0420\u043e\u0432\u0435\u0440\\r.adi", false, "D:\\?????\\r.adi"},
+      {1252, L"D:\\\u30ed\u30b0\\r.adi", false, "D:\\??\\r.adi"},
+      {CP_UTF8, L"D:\\\u0141\u00f3d\u017a\\\u30ed\u30b0.adi", true, "D:\\Łódź\\ログ.adi"},
+      {CP_UTF8, L"D:\\\xd800.adi", false, "D:\\\xef\xbf\xbd.adi"},  // a lone surrogate
+      {1252, L"", true, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(utf8(row.path));
+    std::string narrow = "old";
+    EXPECT_EQ(platform::to_code_page(row.code_page, row.path, narrow), row.exact);
+    EXPECT_EQ(narrow, row.narrow);
+  }
 }
