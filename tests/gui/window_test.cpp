@@ -595,6 +595,8 @@ TEST(CodePage, PathsAreConvertedExactlyOrRefused) {
       {CP_UTF8, L"D:\\\u0141\u00f3d\u017a\\\u30ed\u30b0.adi", true, "D:\\Łódź\\ログ.adi"},
       {CP_UTF8, L"D:\\\xd800.adi", false, "D:\\\xef\xbf\xbd.adi"},  // a lone surrogate
       {1252, L"", true, ""},
+      // This program carries VARNEL.exe's manifest, whose code page is UTF-8.
+      {CP_ACP, L"D:\\\u0141\u00f3d\u017a\\r.adi", true, "D:\\Łódź\\r.adi"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(utf8(row.path));
