@@ -86,7 +86,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
 // The split ends on its own when memory runs out; this catches what is left
 // (the closing pass, the status lines). The files are closed by then.
 int main(int argc, char** argv) try {
-  if (!prepare_process()) return 1;
+  if (!prepare_process() || !arguments_exact()) return 1;
   catch_interrupts();
   Options options;
   std::string error;
