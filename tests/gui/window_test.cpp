@@ -215,6 +215,15 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
   const std::string cut = write_file("cut.adi", record("A") + std::string(1100, 'x'));
   const std::string longer =
       write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
+  // A log in a Polish folder beside its look-alike, with a UTF-8 and a
+  // Latin-1 QTH. The manifest makes the program's code page UTF-8, so these
+  // narrow paths are UTF-8 (std::filesystem would take them for Latin-1).
+  const std::string polish = dir.string() + "\\Łódź", look_alike = dir.string() + "\\Lódz";
+  const std::string utf8_log = record("Łódź") + record("Montr\351al");  // \351: Latin-1 é
+  for (const std::string& folder : {polish, look_alike}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    std::ofstream(folder + "\\rover.adi", std::ios::binary) << utf8_log;
+  }
   struct Step {
     std::string input;
     std::vector<std::string> want;  // "*" stands for any non-empty line
@@ -230,6 +239,9 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
        2},
       {cut, {"*", "", "Wrote    1 QSOs to cut_A.adi", ""}, 0},
       {longer, {"Wrote    1 QSOs to longer_A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT.adi", ""}, 0},
+      {polish + "\\rover.adi",
+       {"Wrote    1 QSOs to rover_Montr_al.adi", "Wrote    1 QSOs to rover_Łódź.adi", ""},
+       0},
   };
   on_box = [] { return IDYES; };
   size_t longest = 0;
@@ -256,6 +268,15 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
     }
   }
   EXPECT_TRUE(std::filesystem::exists(dir / "rover_FN42.adi"));
+  // The outputs stand beside the chosen log; the look-alike holds its log alone.
+  for (const char* name : {"\\rover_Łódź.adi", "\\rover_Montr_al.adi"})
+    EXPECT_NE(GetFileAttributesA((polish + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((look_alike + "\\*.adi").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(found.cFileName, "rover.adi");
+  EXPECT_FALSE(FindNextFileA(search, &found)) << found.cFileName;
+  FindClose(search);
 }
 
 // A QTH that spells another file's short name would open and replace that
@@ -511,6 +532,10 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
   } rows[] = {
       {"one file", {first}, false, first},
       {"two files", {second, first}, false, second},
+      {"a Polish folder",
+       {dir.string() + "\\Łódź\\rover.adi"},
+       false,
+       dir.string() + "\\Łódź\\rover.adi"},
       {"during a split", {first}, true, earlier},
       {"too long", {too_long, first}, false, earlier},
   };
@@ -564,6 +589,7 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
       {"\"C:\\Program Files\\VARNEL.exe\" \"" + folder + "\\log 2.adi\" other.adi",
        folder + "\\log 2.adi", 0},
       {"VARNEL.exe " + too_long, folder + "\\log 2.adi", 1},
+      {"VARNEL.exe \"Ровер\\Log 3.adi\"", folder + "\\Ровер\\Log 3.adi", 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.command_line);
