@@ -631,42 +631,4 @@ TEST(CodePage, PathsAreConvertedExactlyOrRefused) {
     EXPECT_EQ(platform::to_code_page(row.code_page, row.path, narrow), row.exact);
     EXPECT_EQ(narrow, row.narrow);
   }
-
-  // varnel-split.exe refuses an argument its code page cannot hold, here a
-  // lone surrogate, rather than split the look-alike beside it.
-  const std::wstring folder = std::filesystem::temp_directory_path().wstring() + L"\\varnel-cp-" +
-                              std::to_wstring(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const std::wstring look_alike = folder + L"\\\xfffd.adi";
-  std::ofstream(look_alike.c_str(), std::ios::binary) << record("FN31");
-  const std::wstring err_path = folder + L"\\err.txt";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE err = CreateFileW(err_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOW start{};
-  start.cb = sizeof start;
-  start.dwFlags = STARTF_USESTDHANDLES;
-  start.hStdError = err;
-  PROCESS_INFORMATION process{};
-  std::wstring command = L"varnel-split.exe --overwrite \"" + folder + L"\\\xd800.adi\"";
-  ASSERT_TRUE(CreateProcessW(wide(VARNEL_SPLIT_EXE).c_str(), &command[0], nullptr, nullptr, TRUE, 0,
-                             nullptr, nullptr, &start, &process));
-  DWORD exit_code = 0;
-  WaitForSingleObject(process.hProcess, 30000);
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  CloseHandle(err);
-  std::string shown;
-  std::getline(std::ifstream(err_path.c_str(), std::ios::binary), shown, '\0');
-  EXPECT_EQ(exit_code, 1u);
-  // Standard error is a text stream: its line end is CR LF.
-  EXPECT_EQ(shown,
-            "Error opening " + utf8(folder) + "\\\xef\xbf\xbd.adi: " + strerror(EILSEQ) + "\r\n");
-  std::vector<std::wstring> left;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    left.push_back(entry.path().filename().wstring());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::wstring>{L"err.txt", L"\xfffd.adi"}));
-  std::filesystem::remove_all(folder);
 }
