@@ -14,6 +14,7 @@
 #include <string>
 
 #include "interrupts.h"
+#include "open_error.h"
 #include "options.h"
 #include "platform/file_identity.h"
 #include "platform/input_file.h"
@@ -55,7 +56,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
   platform::InputFile input(std::fopen(path, "rb"));
   const int reason = input ? platform::check_input(input.get()) : errno;
   if (reason != 0) {
-    std::fprintf(stderr, "Error opening %s: %s\n", path, platform::input_error_text(reason));
+    print_open_error(path, reason);
     return {1, false};
   }
   // Before the split, so the questions it asks stand under their log's name.
@@ -85,7 +86,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
 // The split ends on its own when memory runs out; this catches what is left
 // (the closing pass, the status lines). The files are closed by then.
 int main(int argc, char** argv) try {
-  if (!prepare_process()) return 1;
+  if (!prepare_process() || !arguments_exact()) return 1;
   catch_interrupts();
   Options options;
   std::string error;

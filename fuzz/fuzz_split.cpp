@@ -2,10 +2,10 @@
 // temporary folder with a Host whose answers come from the input, the output
 // files are closed and the status lines built, as the command-line
 // tool does. Any crash or sanitizer report aborts, and so does a broken
-// promise: a file outside the "<input name>_<QTH>.adi" pattern, a changed
-// input, an output file that is not a header line plus whole records, a
-// question with the wrong caption, buttons or icon, or a file count that does
-// not match what the closing pass reports.
+// promise: a file outside the "<input name>_<QTH>.adi" pattern or not named
+// in valid UTF-8, a changed input, an output file that is not a header line
+// plus whole records, a question with the wrong caption, buttons or icon, or
+// a file count that does not match what the closing pass reports.
 //
 // Input layout: three control bytes, then the log, byte for byte.
 //   byte 0, bit 0   read the input through a FILE* (else from memory);
@@ -143,8 +143,34 @@ void write_input(const std::string& path, const uint8_t* data, std::size_t size)
   if (!file || std::fwrite(data, 1, size, file.get()) != size) fail("cannot write", path);
 }
 
+// Whether `name` is valid UTF-8, decoded code point by code point: each the
+// shortest form of a scalar value (no surrogate, nothing past U+10FFFF).
+bool valid_utf8(const std::string& name) {
+  for (std::size_t i = 0; i < name.size();) {
+    const unsigned char lead = static_cast<unsigned char>(name[i]);
+    const std::size_t length = lead < 0x80       ? 1
+                               : lead >> 5 == 6  ? 2
+                               : lead >> 4 == 14 ? 3
+                               : lead >> 3 == 30 ? 4
+                                                 : 0;
+    if (length == 0 || i + length > name.size()) return false;
+    uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(name[i + k]);
+      if (next >> 6 != 2) return false;
+      value = value << 6 | (next & 0x3F);
+    }
+    static constexpr uint32_t kShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kShortest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 // Every file the split left must be an output file beside the input: a
-// regular file named "in_<QTH>.adi" holding one header line and whole records.
+// regular file named "in_<QTH>.adi" in valid UTF-8, holding one header line
+// and whole records.
 void check_outputs(const Scratch& scratch, int32_t closed) {
   std::vector<std::string> names = scratch.outputs();
   if (names.size() != static_cast<std::size_t>(closed))
@@ -154,6 +180,7 @@ void check_outputs(const Scratch& scratch, int32_t closed) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) fail("not a regular file", name);
     if (!starts_with(name, "in_") || !ends_with(name, ".adi")) fail("unexpected file name", name);
+    if (!valid_utf8(name)) fail("file name is not valid UTF-8", name);
     std::string bytes = read_file(path);
     if (!starts_with(bytes, "<EOH>\r\n") || !ends_with(bytes, "<EOR>\r\n") || bytes.size() < 14)
       fail("output is not a header line plus records", name);

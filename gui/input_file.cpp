@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "gui/modal_calls.h"
+#include "platform/code_page.h"
 #include "platform/input_file.h"
 #include "split/paths.h"
 
@@ -33,32 +34,12 @@ std::wstring full_path(const wchar_t* path) {
   return full;
 }
 
-// `wide` in the 8-bit code page the program works in. False when a character
-// has no place there: a best-fit stand-in ("l" for "ł") could name another
-// file. `narrow` then shows the path with '?' for the missing characters.
-bool to_code_page(const std::wstring& wide, std::string& narrow) {
-  // UTF-8 takes neither the best-fit flag nor the default-character report,
-  // but can refuse what it cannot encode.
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL defaulted = FALSE;
-  BOOL* report = utf8 ? nullptr : &defaulted;
-  const int size =
-      WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, nullptr, 0, nullptr, report);
-  if (size <= 0) {
-    narrow.clear();
-    return false;
-  }
-  narrow.assign(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &narrow[0], size, nullptr, report);
-  narrow.resize(static_cast<size_t>(size) - 1);
-  return !defaulted;
-}
-
-// A path as the system hands it over (UTF-16, maybe relative) made the input.
-void use_system_path(WindowState& state, const wchar_t* path) {
+// A full path as the system hands it over (UTF-16) made the input, unless
+// the program's code page cannot hold it exactly (only where Windows ignores
+// the manifest's UTF-8): then the "Error" box, never a look-alike.
+void use_system_path(WindowState& state, const std::wstring& path) {
   std::string narrow;
-  if (!to_code_page(full_path(path), narrow)) {
+  if (!platform::to_code_page(CP_ACP, path, narrow)) {
     show_error_box(EILSEQ, narrow.c_str(), "opening");
     return;
   }
@@ -68,21 +49,25 @@ void use_system_path(WindowState& state, const wchar_t* path) {
 }  // namespace
 
 void choose_input_file(WindowState& state) {
-  // The dialog works on a copy: on a cancel or a failure (a too long path
-  // makes it write the needed size into the buffer) the earlier choice stays.
-  char chosen[sizeof state.input_path] = {};
-  snprintf(chosen, sizeof chosen, "%s", state.input_path);
-  OPENFILENAMEA record{};
+  // The wide dialog: the 8-bit one hands back '?' or a look-alike for a
+  // letter the code page lacks. It works on a copy: on a cancel or a failure
+  // (a too long path makes it write the needed size into the buffer) the
+  // earlier choice stays.
+  wchar_t chosen[sizeof state.input_path] = {};
+  MultiByteToWideChar(CP_ACP, 0, state.input_path, -1, chosen, sizeof state.input_path);
+  OPENFILENAMEW record{};
   record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
   record.lpstrFilter =
-      "ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
+      L"ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
   record.lpstrFile = chosen;
-  record.nMaxFile = sizeof chosen;
-  record.lpstrTitle = "Input ADIF File";
+  record.nMaxFile = sizeof state.input_path;
+  record.lpstrTitle = L"Input ADIF File";
   record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  record.lpstrDefExt = "adi";
+  record.lpstrDefExt = L"adi";
   if (!modal_calls().get_open_file_name(&record)) return;
-  use_input_file(state, chosen);
+  // Already a full path, taken as chosen: making it full again would turn a
+  // device name (aux.adi) into \\.\aux.
+  use_system_path(state, chosen);
 }
 
 bool use_input_file(WindowState& state, const char* path) {
@@ -107,14 +92,14 @@ void take_dropped_file(WindowState& state, HDROP drop) {
   std::wstring path(length + 1, L'\0');
   if (DragQueryFileW(drop, 0, &path[0], length + 1) != length) return;
   path.resize(length);
-  use_system_path(state, path.c_str());
+  use_system_path(state, full_path(path.c_str()));
 }
 
 void take_command_line_file(WindowState& state, const wchar_t* command_line) {
   int count = 0;
   const std::unique_ptr<LPWSTR, LocalFreer> arguments(CommandLineToArgvW(command_line, &count));
   if (!arguments || count < 2) return;
-  use_system_path(state, arguments.get()[1]);
+  use_system_path(state, full_path(arguments.get()[1]));
 }
 
 int open_input(std::FILE** stream, const char* path, const char* mode) {
@@ -130,9 +115,11 @@ int open_input(std::FILE** stream, const char* path, const char* mode) {
 }
 
 void show_error_box(int error, const char* path, const char* action) {
-  char reason[128] = {};
-  char text[128] = {};
-  snprintf(reason, sizeof reason, "%s", platform::input_error_text(error));
-  snprintf(text, sizeof text, "Error %s %s:\n%s", action, path, reason);
+  char before[32] = {};
+  char reason[kMessageSize] = {};
+  char text[kMessageSize] = {};
+  snprintf(before, sizeof before, "Error %s ", action);
+  snprintf(reason, sizeof reason, ":\n%s", platform::input_error_text(error));
+  format_path_message(text, sizeof text, before, path, reason);
   modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
 }

@@ -9,8 +9,8 @@
 
 #include "gui/window_state.h"
 
-// Input: the open-file dialog; on a choice, makes it the input as
-// use_input_file does. A cancel keeps the earlier choice.
+// Input: the open-file dialog; a choice becomes the input as a dropped file
+// does. A cancel keeps the earlier choice.
 void choose_input_file(WindowState& state);
 
 // Makes `path` (a full path) the input: stores it in state.input_path and
@@ -20,7 +20,9 @@ void choose_input_file(WindowState& state);
 bool use_input_file(WindowState& state, const char* path);
 
 // WM_DROPFILES: the first dropped file becomes the input, unless a split is
-// running. The drop is released in every case.
+// running, made a full path and converted to the program's code page; a path
+// that the code page cannot hold exactly is refused with the "Error" box. The
+// drop is released in every case.
 void take_dropped_file(WindowState& state, HDROP drop);
 
 // The first argument of `command_line` (split as Windows splits it; the
@@ -34,5 +36,6 @@ void take_command_line_file(WindowState& state, const wchar_t* command_line);
 int open_input(std::FILE** stream, const char* path, const char* mode);
 
 // The "Error" box for a file that could not be used: "Error ACTION PATH:" and
-// the text for `error` (platform::input_error_text).
+// the text for `error` (platform::input_error_text); a long path gives way in
+// its folder part so that its file name and the reason show whole.
 void show_error_box(int error, const char* path, const char* action);

@@ -7,7 +7,7 @@ ModalCalls real_modal_calls() {
   calls.message_box = [](HWND owner, const char* text, const char* caption, UINT style) {
     return MessageBoxA(owner, text, caption, style);
   };
-  calls.get_open_file_name = [](OPENFILENAMEA* record) { return GetOpenFileNameA(record); };
+  calls.get_open_file_name = [](OPENFILENAMEW* record) { return GetOpenFileNameW(record); };
   calls.shell_execute = [](HWND owner, const char* verb, const char* file, const char* parameters,
                            const char* directory, int show) {
     return ShellExecuteA(owner, verb, file, parameters, directory, show);

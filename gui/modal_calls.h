@@ -10,13 +10,14 @@
 
 struct ModalCalls {
   std::function<int(HWND owner, const char* text, const char* caption, UINT style)> message_box;
-  std::function<BOOL(OPENFILENAMEA* record)> get_open_file_name;
+  std::function<BOOL(OPENFILENAMEW* record)> get_open_file_name;
   std::function<HINSTANCE(HWND owner, const char* verb, const char* file, const char* parameters,
                           const char* directory, int show)>
       shell_execute;
 };
 
-// The real MessageBoxA, GetOpenFileNameA and ShellExecuteA.
+// The real MessageBoxA, GetOpenFileNameW and ShellExecuteA. The dialog is the
+// wide one, whose path is converted only where a look-alike can be refused.
 ModalCalls real_modal_calls();
 
 // The table in use by the program; it starts as real_modal_calls().

@@ -1,5 +1,6 @@
 #include "split/paths.h"
 
+#include <cstdio>
 #include <cstring>
 
 const char* file_name_part(const char* path) {
@@ -35,6 +36,77 @@ std::string folder_prefix(const char* folder) {
   return prefix;
 }
 
+// The length of the well-formed UTF-8 sequence at `s` (Unicode Table 3-7:
+// no overlong form, no surrogate, nothing past U+10FFFF), or 0 when none
+// starts there. `s` ends with a NUL, which is no continuation byte, so the
+// checks never read past it.
+std::size_t utf8_sequence_length(const unsigned char* s) {
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+  if (s[0] < 0x80) return 1;
+  if (s[0] >= 0xC2 && s[0] <= 0xDF) {
+    length = 2;
+  } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
+    length = 3;
+    if (s[0] == 0xE0) low = 0xA0;
+    if (s[0] == 0xED) high = 0x9F;
+  } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
+    length = 4;
+    if (s[0] == 0xF0) low = 0x90;
+    if (s[0] == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (s[1] < low || s[1] > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (s[i] < 0x80 || s[i] > 0xBF) return 0;
+  }
+  return length;
+}
+
+constexpr char kGap[] = "...";
+constexpr std::size_t kGapSize = sizeof kGap - 1;
+
+bool continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// How many bytes from the start of text[0, size) fit in `room` without cutting
+// a character.
+std::size_t fitting_head(const char* text, std::size_t size, std::size_t room) {
+  if (room >= size) return size;
+  while (room > 0 && continuation_byte(text[room])) --room;
+  return room;
+}
+
+// How many bytes from the end of text[0, size) fit in `room` without cutting
+// a character.
+std::size_t fitting_tail(const char* text, std::size_t size, std::size_t room) {
+  if (room >= size) return size;
+  std::size_t start = size - room;
+  while (start < size && continuation_byte(text[start])) ++start;
+  return size - start;
+}
+
+// `path` in at most `room` bytes: whole when it fits, else with the middle of
+// its folder part (or, failing that, the folder and the start of its file
+// name) replaced by "...".
+std::string shortened_path(const char* path, std::size_t room) {
+  const std::size_t size = std::strlen(path);
+  if (size <= room) return path;
+  if (room <= kGapSize) return std::string(kGap, room);
+  const std::size_t folder = static_cast<std::size_t>(file_name_part(path) - path);
+  const std::size_t name = size - folder;
+  if (name + kGapSize >= room) {
+    const std::size_t tail = fitting_tail(path + folder, name, room - kGapSize);
+    return kGap + std::string(path + size - tail, tail);
+  }
+  // The folder's start (the drive, the user) and its end (the folder the
+  // file is in) say the most; the middle goes.
+  const std::size_t keep = room - kGapSize - name;
+  const std::size_t head = fitting_head(path, folder, keep - keep / 2);
+  const std::size_t tail = fitting_tail(path, folder, keep / 2);
+  return std::string(path, head) + kGap + std::string(path + folder - tail, tail + name);
+}
+
 }  // namespace
 
 std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
@@ -44,9 +116,28 @@ std::string output_path(const char* input_path, const char* qth, const char* out
   const char* dot = std::strchr(name, '.');
   path.append(name, dot != nullptr ? dot : name + std::strlen(name));
   path.push_back('_');
-  for (const char* q = qth; *q != '\0'; ++q) {
-    path.push_back(unsafe_in_file_name(static_cast<unsigned char>(*q)) ? '_' : *q);
+  // Windows names files in UTF-16 and Linux desktops show names as UTF-8:
+  // a byte outside well-formed UTF-8 (a Latin-1 QTH) would name a file
+  // differently on each, or not at all, so it becomes '_' like an unsafe one.
+  const auto* q = reinterpret_cast<const unsigned char*>(qth);
+  while (*q != '\0') {
+    const std::size_t length = utf8_sequence_length(q);
+    if (length == 0 || (length == 1 && unsafe_in_file_name(*q))) {
+      path.push_back('_');
+      q += 1;
+    } else {
+      path.append(reinterpret_cast<const char*>(q), length);
+      q += length;
+    }
   }
   path.append(".adi");
   return path;
+}
+
+const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,
+                                const char* after) {
+  const std::size_t others = std::strlen(before) + std::strlen(after);
+  const std::size_t room = size > others + 1 ? size - 1 - others : 0;
+  std::snprintf(out, size, "%s%s%s", before, shortened_path(path, room).c_str(), after);
+  return out;
 }

@@ -1,5 +1,9 @@
 #pragma once
+#include <cstddef>
 #include <string>
+
+// The size of the buffers that messages and status lines are formatted into.
+constexpr std::size_t kMessageSize = 128;
 
 // The text after the last '\' or '/' of `path`, or the whole path; points into `path`.
 const char* file_name_part(const char* path);
@@ -7,7 +11,17 @@ const char* file_name_part(const char* path);
 // The output file for `qth` beside `input_path`: the input path with its file
 // name cut at the first dot, then "_", the QTH and ".adi". In the name only,
 // bytes that cannot stand in a Windows file name become '_', so a QTH can
-// never lead outside the input's folder. With an `output_folder` the file goes
-// there instead, under the same name.
+// never lead outside the input's folder, and so does every byte that is not
+// part of well-formed UTF-8: every name made is valid UTF-8. With an
+// `output_folder` the file goes there instead, under the same name.
 std::string output_path(const char* input_path, const char* qth,
                         const char* output_folder = nullptr);
+
+// Writes `before`, `path` and `after` into `out` as one text of at most
+// size - 1 bytes and a NUL, and returns `out`. When the path does not fit
+// whole, the middle of its folder part gives way to "...", so that the start
+// of the path, its file name and `after` (the reason, say) still show whole;
+// a file name too long even for that shows as "..." and its end. No UTF-8
+// character is cut.
+const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,
+                                const char* after);

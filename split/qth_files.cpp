@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::size_t kMessageSize = 128;
-
 // A rover log names a handful of QTHs, whose files get a buffer big enough to
 // write in few large pieces. A log of thousands of QTHs must not cost that
 // much memory per file: past the first ones, each file gets a small buffer.
@@ -41,8 +39,10 @@ std::unique_ptr<QthFile> split(std::unique_ptr<QthFile> t) {
 // The open-failure box: OK skips the QTH for the rest of the split; Cancel,
 // or a box closed any other way, ends the split.
 std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Host& host) {
+  // The file name shows whole, however deep the folder: it says which QTH
+  // is left out.
   char text[kMessageSize];
-  std::snprintf(text, sizeof text, "Could not open output file %s\n", entry->path.c_str());
+  format_path_message(text, sizeof text, "Could not open output file ", entry->path.c_str(), "\n");
   if (host.ask(text, "Error", Buttons::OkCancel, Icon::Error) != Answer::Ok) return nullptr;
   entry->skip = 1;
   return entry;

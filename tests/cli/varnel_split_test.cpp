@@ -75,6 +75,11 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
     bool on_stdout;  // else on standard error
     const char* text;
   };
+  // A deep folder gives way in its middle; the name and the reason show.
+  const std::string deep = "/" + std::string(60, 'a') + "/" + std::string(60, 'b') + "/missing.adi";
+  const std::string deep_error = "Error opening /" + std::string(35, 'a') + "..." +
+                                 std::string(35, 'b') + "/missing.adi: " + std::strerror(ENOENT) +
+                                 "\n";
   const Case cases[] = {
       {"", 2, false, "no input FILE given\n"},
       {"--bogus rover.adi", 2, false, "unknown option --bogus\n"},
@@ -102,6 +107,7 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"--version >/dev/full", 1, true, ""},
       {"missing.adi", 1, false, "Error opening missing.adi: "},
       {"missing.adi other.adi", 1, false, "Error opening other.adi: "},
+      {deep.c_str(), 1, false, deep_error.c_str()},
   };
   const fs::path work = golden::make_temp_folder("cli-usage");
   ASSERT_FALSE(work.empty());
@@ -253,6 +259,9 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
   };
   const std::string long_qth =
       "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
+  // Too long for the text: the end of the name and the line end still show.
+  const std::string long_name_error =
+      "Could not open output file ..." + std::string(92, '0') + ".adi\n";
   const Case cases[] = {
       {"ln -s rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},
@@ -277,10 +286,8 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
        "Wrote    1 QSOs to rover_EN91.adi\nWrote    2 QSOs to rover_FN42.adi\n\n"},
       {"mkfifo rover_FN31.adi", "timeout 10 VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN31.adi\n", "Wrote    2 QSOs to rover_FN42.adi"},
-      {long_qth.c_str(), "VARNEL rover.adi", 1, "Could not open output file rover_0000",
-       "Wrote    2 QSOs"},
-      {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1,
-       "Could not open output file rover_0000", ""},
+      {long_qth.c_str(), "VARNEL rover.adi", 1, long_name_error.c_str(), "Wrote    2 QSOs"},
+      {long_qth.c_str(), "VARNEL --skip-existing rover.adi", 1, long_name_error.c_str(), ""},
       // The question about rover_FN42.adi comes while rover_FN31.adi is open.
       {"printf old >rover_FN42.adi", "VARNEL rover.adi <&- 2>&-", 1, "", "Wrote    1 QSOs", nullptr,
        "<EOH>\r\n<CALL:5>K1ABC <EOR>\r\n"},

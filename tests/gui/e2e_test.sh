@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Uses the real VARNEL.exe as a person would, under Wine on a private virtual
 # display, and checks what it leaves on disk:
-#   e2e_test.sh VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX
-# DATA_DIR holds rover.adi (the log to split), before/ (output files already
-# there, so the overwrite question comes up) and after/ (the folder's exact
-# contents after the split, besides VARNEL.exe). The program is started with
-# the log's full path as its argument, as "Open with" does, from a folder
-# whose name has a blank; it splits, then the log is chosen again through
-# Input and the open-file dialog and split once more. The screenshot of the
-# window with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
+#   e2e_test.sh VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX varnel-split.exe
+# DATA_DIR holds rover.adi (the log to split, with a UTF-8 and a Latin-1
+# QTH), before/ (output files already there, so the overwrite question comes
+# up), after/ (the folder's exact contents after the split, besides
+# VARNEL.exe) and status.txt (the status lines). The program is started with
+# the log's full path as its argument, as "Open with" does, from a Cyrillic
+# folder whose name has a blank; it splits, then a copy of the log in a
+# Polish folder, beside a folder of the same name without its accents, is
+# chosen through Input and the open-file dialog and split (while its question
+# waits, the end of the session is refused). The look-alike
+# folder must stay untouched, as it must when varnel-split.exe splits both
+# logs again from its arguments and prints the status lines. The screenshot
+# of the window with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
 #
 # Every wait is bounded and waits for something visible (a window by name, a
 # file's bytes, pixels in the status list), and the whole run is bounded by
@@ -19,19 +24,21 @@ set -euo pipefail
 source "$(dirname "$0")/../support/own_display.sh"
 run_bounded "$0" "$@"
 
-if [ $# -ne 5 ]; then
-  echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX" >&2
+if [ $# -ne 6 ]; then
+  echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX varnel-split.exe" >&2
   exit 2
 fi
-exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5
+exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5 split_exe=$6
 for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool not found" >&2; exit 1; }
 done
 find_wineserver e2e
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
-folder="$root/rover logs"    # what VARNEL sees: the program, the log, old outputs
-mkdir -p "$folder" "$artifacts"
+folder="$root/Ровер logs"    # what VARNEL sees: the program, the log, old outputs
+polish="$root/Łódź"          # the same log and old outputs
+look_alike="$root/Lódz"      # what an 8-bit conversion would make of it
+mkdir -p "$folder" "$polish" "$look_alike" "$artifacts"
 rm -f "$artifacts"/varnel-e2e*.png
 xvfb_pid='' varnel_pid='' own_display='' passed=0
 
@@ -108,54 +115,68 @@ end_session_refused() {
   log "the end of the session was refused during the split"
 }
 
-# split_and_check [end_session]: Split, answer Yes to the question for
-# rover_FN42.adi (it exists), and wait until the folder holds exactly after/
-# and VARNEL.exe; with end_session, the session's end is refused first. A
-# second click while the question waits does nothing (one split at a time),
-# so a click that got lost can simply be repeated.
+# split_and_check FOLDER [end_session]: Split, answer Yes to the question for
+# rover_FN42.adi (it exists), and wait until FOLDER holds exactly after/ (and
+# VARNEL.exe, when it is the program's folder); with end_session, the
+# session's end is refused first. A second click while the question waits
+# does nothing (one split at a time), so a click that got lost can simply be
+# repeated.
 split_and_check() {
-  local warning='' matched=0
+  local warning=
   for _ in 1 2 3; do
     click_split
     warning=$(wait_window Warning 20)
     [ -n "$warning" ] && break
   done
   [ -n "$warning" ] || fail "no overwrite question"
-  [ "${1:-}" != end_session ] || end_session_refused
+  [ "${2:-}" != end_session ] || end_session_refused
   for _ in 1 2 3 4 5; do
     keys "$warning" y
     if wait_gone Warning 10; then break; fi
   done
   wait_gone Warning 1 || fail "the overwrite question did not take Yes"
-
-  # The outputs, byte for byte, and nothing else in the folder.
+  wait_outputs "$1"
+}
+# wait_outputs FOLDER: waits until FOLDER holds the outputs of after/, byte
+# for byte, and nothing else (but VARNEL.exe in the program's folder).
+wait_outputs() {
+  local expected matched=0
+  expected=$( (cd "$data/after" && ls -A; [ "$1" != "$folder" ] || echo VARNEL.exe) | sort)
   for _ in $(seq 150); do
-    if [ "$(cd "$folder" && ls -A | sort)" = "$expected" ] &&
-       (cd "$data/after" && for f in *; do cmp -s "$f" "$folder/$f" || exit 1; done); then
+    if [ "$(cd "$1" && ls -A | sort)" = "$expected" ] &&
+       (cd "$data/after" && for f in *; do cmp -s "$f" "$1/$f" || exit 1; done); then
       matched=1
       break
     fi
     sleep 0.2
   done
   if [ "$matched" = 0 ]; then
-    diff <(echo "$expected") <(cd "$folder" && ls -A | sort) >&2 || true
-    for f in "$data"/after/*; do cmp "$f" "$folder/${f##*/}" >&2 || true; done
-    fail "the output files differ from $data/after"
+    diff <(echo "$expected") <(cd "$1" && ls -A | sort) >&2 || true
+    for f in "$data"/after/*; do cmp "$f" "$1/${f##*/}" >&2 || true; done
+    fail "the output files in $1 differ from $data/after"
   fi
-  log "output files match $data/after"
+  log "output files in $1 match $data/after"
 }
-# The folder as it was before any split: the program, the log, old outputs.
-reset_folder() {
-  rm -f "$folder"/*.adi
-  cp "$data/rover.adi" "$data"/before/* "$folder/"
+# The folders as they were before any split: the log and old outputs.
+reset_folders() {
+  for f in "$folder" "$polish" "$look_alike"; do
+    rm -f "$f"/*.adi
+    cp "$data/rover.adi" "$data"/before/* "$f/"
+  done
 }
-expected=$( (cd "$data/after" && ls -A; echo VARNEL.exe) | sort)
-windows_path="Z:${folder//\//\\}\\rover.adi"
+# check_look_alike: the folder whose name differs only in its accents is as
+# reset_folders left it.
+check_look_alike() {
+  [ "$(cd "$look_alike" && ls -A | sort)" = "$( (echo rover.adi; cd "$data/before" && ls -A) | sort)" ] &&
+    cmp -s "$data/rover.adi" "$look_alike/rover.adi" || fail "the look-alike folder $look_alike was written"
+}
+win_path() { printf 'Z:%s\\rover.adi' "${1//\//\\}"; }
+windows_path=$(win_path "$folder")
 
 # Started as "Open with" starts it: the log's full path, quoted (it has a
 # blank), as the only argument, from another folder.
 cp "$exe" "$folder/VARNEL.exe"
-reset_folder
+reset_folders
 (cd "$root" && exec "$wine_run" --prefix="$prefix" "$folder/VARNEL.exe" "$windows_path") \
   >"$root/varnel.log" 2>&1 &
 varnel_pid=$!
@@ -164,7 +185,7 @@ varnel_pid=$!
 main=$(wait_window VARNEL 150)
 [ -n "$main" ] || fail "the VARNEL window did not appear"
 log "main window $main, started with $windows_path"
-split_and_check
+split_and_check "$folder"
 
 # The status list's first line is drawn once the split's lines are shown.
 shown=0
@@ -178,8 +199,8 @@ done
 import -window "$main" "$artifacts/varnel-e2e.png"
 log "screenshot: $artifacts/varnel-e2e.png"
 
-# Input: the same log again, typed into the open-file dialog, and split anew.
-reset_folder
+# Input: the Polish folder's log, typed into the open-file dialog, and split.
+windows_path=$(win_path "$polish")
 chosen=0
 for attempt in 1 2 3; do
   dialog=$(wait_window 'Input ADIF File' 1)
@@ -193,7 +214,8 @@ for attempt in 1 2 3; do
   log "open-file dialog still open after attempt $attempt"
 done
 [ "$chosen" = 1 ] || fail "could not choose $windows_path in the open-file dialog"
-split_and_check end_session
+split_and_check "$polish" end_session
+check_look_alike
 
 # Exit ends the program with exit code 0.
 for _ in 1 2 3; do
@@ -209,4 +231,14 @@ wait "$varnel_pid" || status=$?
 varnel_pid=''
 [ "$status" = 0 ] || fail "exit code $status after Exit"
 log "exit code 0"
+
+# varnel-split.exe: both logs from its arguments, with the same outcome.
+reset_folders
+for f in "$folder" "$polish"; do
+  shown=$("$wine_run" --prefix="$prefix" "$split_exe" --overwrite "$(win_path "$f")" | tr -d '\r') ||
+    fail "varnel-split.exe failed on $(win_path "$f")"
+  [ "$shown" = "$(cat "$data/status.txt")" ] || fail "varnel-split.exe printed: $shown"
+  wait_outputs "$f"
+done
+check_look_alike
 passed=1

@@ -34,6 +34,21 @@ struct Created {
 
 inline std::vector<Created> created;
 
+// UTF-8 to UTF-16 and back, whatever the code page: the tests write their
+// paths in UTF-8.
+inline std::wstring wide(const std::string& text) {
+  std::wstring result(text.size(), L'\0');
+  result.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    &result[0], static_cast<int>(result.size())));
+  return result;
+}
+inline std::string utf8(const std::wstring& text) {
+  std::string result(text.size() * 3, '\0');
+  result.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    &result[0], static_cast<int>(result.size()), nullptr, nullptr));
+  return result;
+}
+
 inline LRESULT CALLBACK record_creation(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND) {
     const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
@@ -65,10 +80,11 @@ class Window : public ::testing::Test {
       boxes.push_back({owner, text, caption, style});
       return on_box ? on_box() : IDOK;
     };
-    fake.get_open_file_name = [this](OPENFILENAMEA* record) {
+    fake.get_open_file_name = [this](OPENFILENAMEW* record) {
       dialogs.push_back(*record);
-      dialog_files.push_back(record->lpstrFile);
-      snprintf(record->lpstrFile, record->nMaxFile, "%s", chosen.empty() ? "junk" : chosen.c_str());
+      dialog_files.push_back(utf8(record->lpstrFile));
+      lstrcpynW(record->lpstrFile, wide(chosen.empty() ? "junk" : chosen).c_str(),
+                static_cast<int>(record->nMaxFile));
       return chosen.empty() ? FALSE : TRUE;
     };
     fake.shell_execute = [this](HWND owner, const char* verb, const char* file,
@@ -166,7 +182,7 @@ class Window : public ::testing::Test {
   std::filesystem::path dir;
   std::vector<BoxCall> boxes;
   std::function<int()> on_box;  // answers message boxes; IDOK when unset
-  std::vector<OPENFILENAMEA> dialogs;
+  std::vector<OPENFILENAMEW> dialogs;
   std::vector<std::string> dialog_files;  // the dialog's initial file name
   std::string chosen;                     // what the dialog returns; "" cancels
   std::vector<ShellCall> shell;

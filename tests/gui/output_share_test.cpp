@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -130,9 +132,8 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");
   EXPECT_EQ(host.asked[1].text, "Could not open output file " + link + "\n");
-  EXPECT_EQ(host.asked[2].text,
-            ("Could not open output file " + (folder_ / ("rover_" + qth + ".adi")).string())
-                .substr(0, 127));
+  // Too long for the text: the end of the name shows, the folder gives way.
+  EXPECT_EQ(host.asked[2].text, "Could not open output file ..." + qth.substr(0, 92) + ".adi\n");
   EXPECT_EQ(read_bytes(input), log);
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }
@@ -140,18 +141,19 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
 // Runs varnel-split.exe with `arguments` in `folder`, standard input on NUL,
 // and ends it if it has not finished within ten seconds. Returns its exit
 // code (998 when it had to be ended) and what it wrote to standard error and
-// then standard output, without CRs.
-std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::string& arguments) {
-  std::string line = VARNEL_SPLIT_EXE;
-  if (line[0] == '/') line = "Z:" + line;  // the build tree's Unix path, as Wine maps it
-  line = "\"" + line + "\" " + arguments;
+// then standard output, without CRs. The arguments are UTF-16, as Windows
+// passes them, so that they may hold what no code page can.
+std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::wstring& arguments) {
+  std::string exe = VARNEL_SPLIT_EXE;
+  if (exe[0] == '/') exe = "Z:" + exe;  // the build tree's Unix path, as Wine maps it
+  std::wstring line = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\" " + arguments;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const std::string err = folder.string() + ".err", out = folder.string() + ".out";
   auto create = [&](const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
                        nullptr);
   };
-  STARTUPINFOA start{};
+  STARTUPINFOW start{};
   start.cb = sizeof start;
   start.dwFlags = STARTF_USESTDHANDLES;
   start.hStdInput = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
@@ -159,8 +161,8 @@ std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::s
   start.hStdOutput = create(out);
   PROCESS_INFORMATION process{};
   DWORD code = 999;
-  if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.string().c_str(),
-                     &start, &process)) {
+  if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &start,
+                     &process)) {
     if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT)
       TerminateProcess(process.hProcess, 998);
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -180,7 +182,9 @@ std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::s
 
 // A device name as the log hung the program or read nothing; a QTH that
 // spells another file's short name replaced that file. FN31 and fn31, one
-// file here, must not both write it.
+// file here, must not both write it. An argument its code page cannot hold
+// (with UTF-8, only a lone surrogate) came as a look-alike (U+FFFD) and
+// split the file of that name.
 TEST_F(OutputShare, VarnelSplitExeRefusesDevicesAndShortNames) {
   std::ofstream(folder_ / "ab_cdefghij.adi", std::ios::binary) << "old";
   const std::string alias = short_name_qth(folder_ / "ab_cdefghij.adi");
@@ -190,20 +194,24 @@ TEST_F(OutputShare, VarnelSplitExeRefusesDevicesAndShortNames) {
   std::ofstream(folder_ / "rover.adi", std::ios::binary)
       << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
          "<CALL:4>K2BB <APP_N1MM_ROVERQTH:4>fn31 <EOR>\r\n";
-  const std::pair<std::string, std::string> cases[] = {
-      {"aux.adi", "Error opening aux.adi: not a file\n"},
-      {"com1.adi", "Error opening com1.adi: not a file\n"},
-      {"nul.adi", "Error opening nul.adi: not a file\n"},
-      {"--overwrite ab.adi",
+  std::ofstream(folder_ / L"\xfffd.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  const std::pair<std::wstring, std::string> cases[] = {
+      {L"aux.adi", "Error opening aux.adi: not a file\n"},
+      {L"com1.adi", "Error opening com1.adi: not a file\n"},
+      {L"nul.adi", "Error opening nul.adi: not a file\n"},
+      {L"--overwrite ab.adi",
        "Could not open output file ab_" + alias + ".adi\nDid not create any output files!\n\n"},
-      {"rover.adi",
+      {L"rover.adi",
        "Could not open output file rover_fn31.adi\nWrote    1 QSOs to rover_FN31.adi\n\n"},
+      {L"\xd800.adi", "Error opening \xef\xbf\xbd.adi: " + std::string(strerror(EILSEQ)) + "\n"},
   };
   for (const auto& [arguments, output] : cases) {
     EXPECT_EQ(run_split_exe(folder_, arguments), std::make_pair(DWORD{1}, output));
   }
   EXPECT_EQ(read_bytes(folder_ / "ab_cdefghij.adi"), "old");
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_FALSE(fs::exists(folder_ / L"\xfffd_FN31.adi"));
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ std::string program_path() {
 // The program file mapped as data: its resources without running any of it.
 class ProgramFile {
  public:
-  ProgramFile()
-      : module_(LoadLibraryExA(program_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+  explicit ProgramFile(const std::string& path = program_path())
+      : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
   ~ProgramFile() {
     if (module_) FreeLibrary(module_);
   }
@@ -153,28 +153,45 @@ TEST(VarnelResources, ProgramIconIsTheFileOnlyIconGroup) {
   if (icon) DestroyIcon(icon);
 }
 
-TEST(VarnelResources, ManifestAsksForCommonControls6AsInvokerOnWindows7To11) {
-  ProgramFile program;
-  // Windows reads the manifest of a program from RT_MANIFEST 1.
-  const std::string manifest = program.resource(RT_MANIFEST, 1);
-  ASSERT_FALSE(manifest.empty());
+TEST(VarnelResources, ManifestsAskForUtf8AndVarnelForCrispTextCommonControls6AsInvoker) {
+  // Windows reads the manifest of a program from RT_MANIFEST 1; varnel-split.exe has its own.
+  const std::string manifests[] = {ProgramFile().resource(RT_MANIFEST, 1),
+                                   ProgramFile(VARNEL_SPLIT_EXE).resource(RT_MANIFEST, 1)};
+  ASSERT_FALSE(manifests[0].empty());
+  ASSERT_FALSE(manifests[1].empty()) << VARNEL_SPLIT_EXE;
+  // Windows takes the settings only from this element.
+  const std::string settings =
+      R"(<application xmlns="urn:schemas-microsoft-com:asm\.v3">\s*<windowsSettings>[\s\S]*)";
+  const std::string utf8 =
+      settings +
+      R"(<activeCodePage xmlns="http://schemas\.microsoft\.com/SMI/2019/WindowsSettings">UTF-8<)";
+  const std::string crisp =
+      settings +
+      R"(<gdiScaling xmlns="http://schemas\.microsoft\.com/SMI/2017/WindowsSettings">true<)";
   const struct {
     const char* part;
-    const char* pattern;
-    bool present;
+    std::string pattern;
+    bool in_varnel, in_split;
   } parts[] = {
+      {"UTF-8 as the code page", utf8, true, true},
+      {"text drawn at the screen's DPI", crisp, true, false},
       {"common controls 6", R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")",
+       true, false},
+      {"as invoker", R"(<requestedExecutionLevel\s+level="asInvoker")", true, true},
+      {"Windows 10 and 11", R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)", true,
        true},
-      {"as invoker", R"(<requestedExecutionLevel\s+level="asInvoker")", true},
-      {"Windows 10 and 11", R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)",
+      {"Windows 8.1", R"(<supportedOS Id="\{1f676c76-80e1-4239-95bb-83d0f6d0da78\}"/>)", true,
        true},
-      {"Windows 8.1", R"(<supportedOS Id="\{1f676c76-80e1-4239-95bb-83d0f6d0da78\}"/>)", true},
-      {"Windows 8", R"(<supportedOS Id="\{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38\}"/>)", true},
-      {"Windows 7", R"(<supportedOS Id="\{35138b9a-5d96-4fbd-8e2d-a2440225f93a\}"/>)", true},
-      {"no DPI awareness", R"(dpiAware)", false},
+      {"Windows 8", R"(<supportedOS Id="\{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38\}"/>)", true, true},
+      {"Windows 7", R"(<supportedOS Id="\{35138b9a-5d96-4fbd-8e2d-a2440225f93a\}"/>)", true, true},
+      // Declared DPI awareness would make Windows leave the 96-DPI layout's
+      // pixels unscaled and clip its text.
+      {"no DPI awareness", R"(dpiAware)", false, false},
   };
   for (const auto& p : parts) {
-    EXPECT_EQ(std::regex_search(manifest, std::regex(p.pattern)), p.present) << p.part;
+    EXPECT_EQ(std::regex_search(manifests[0], std::regex(p.pattern)), p.in_varnel) << p.part;
+    EXPECT_EQ(std::regex_search(manifests[1], std::regex(p.pattern)), p.in_split)
+        << p.part << " (varnel-split.exe)";
   }
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <iterator>
 #include <regex>
@@ -12,6 +13,7 @@
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "gui_fixture.h"
+#include "platform/code_page.h"
 #include "short_name.h"
 
 namespace {
@@ -30,8 +32,6 @@ std::string record(const char* qth) {
   return std::string("<CALL:4>W1AW <APP_N1MM_ROVERQTH:") + std::to_string(strlen(qth)) + ">" + qth +
          " <EOR>\r\n";
 }
-
-std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Files dropped as Explorer hands them over: a DROPFILES header, then the
 // paths in UTF-16, each ended by a NUL, and one more NUL.
@@ -176,7 +176,6 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
   EXPECT_EQ(command(ID_SPLIT), 1);
   const std::string long_name = std::string(150, 'q') + ".adi";
   const std::string missing = (dir / "missing.adi").string();
-  const std::string long_missing = (dir / long_name).string();
   // Device names: a serial port's read would never come back, so the run
   // ends after 20 s instead of at ctest's limit.
   HANDLE watchdog = nullptr;
@@ -191,12 +190,14 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
   }
   DeleteTimerQueueTimer(nullptr, watchdog, INVALID_HANDLE_VALUE);
   ASSERT_EQ(boxes.size(), 6u);
-  const std::string texts[] = {"Did not specify input file.",
-                               "Error opening " + missing + ":\nNo such file or directory",
-                               ("Error opening " + long_missing).substr(0, 127),
-                               "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
-                               "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
-                               "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
+  // The long name is cut at its start, so that its end and the reason show.
+  const std::string texts[] = {
+      "Did not specify input file.",
+      "Error opening " + missing + ":\nNo such file or directory",
+      "Error opening ..." + std::string(79, 'q') + ".adi:\nNo such file or directory",
+      "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
+      "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
+      "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(boxes[i].text, texts[i]);
     EXPECT_EQ(boxes[i].caption, "Error");
@@ -214,6 +215,15 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
   const std::string cut = write_file("cut.adi", record("A") + std::string(1100, 'x'));
   const std::string longer =
       write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
+  // A log in a Polish folder beside its look-alike, with a UTF-8 and a
+  // Latin-1 QTH. The manifest makes the program's code page UTF-8, so these
+  // narrow paths are UTF-8 (std::filesystem would take them for Latin-1).
+  const std::string polish = dir.string() + "\\Łódź", look_alike = dir.string() + "\\Lódz";
+  const std::string utf8_log = record("Łódź") + record("Montr\351al");  // \351: Latin-1 é
+  for (const std::string& folder : {polish, look_alike}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    std::ofstream(folder + "\\rover.adi", std::ios::binary) << utf8_log;
+  }
   struct Step {
     std::string input;
     std::vector<std::string> want;  // "*" stands for any non-empty line
@@ -229,6 +239,9 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
        2},
       {cut, {"*", "", "Wrote    1 QSOs to cut_A.adi", ""}, 0},
       {longer, {"Wrote    1 QSOs to longer_A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT.adi", ""}, 0},
+      {polish + "\\rover.adi",
+       {"Wrote    1 QSOs to rover_Montr_al.adi", "Wrote    1 QSOs to rover_Łódź.adi", ""},
+       0},
   };
   on_box = [] { return IDYES; };
   size_t longest = 0;
@@ -255,6 +268,15 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
     }
   }
   EXPECT_TRUE(std::filesystem::exists(dir / "rover_FN42.adi"));
+  // The outputs stand beside the chosen log; the look-alike holds its log alone.
+  for (const char* name : {"\\rover_Łódź.adi", "\\rover_Montr_al.adi"})
+    EXPECT_NE(GetFileAttributesA((polish + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((look_alike + "\\*.adi").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(found.cFileName, "rover.adi");
+  EXPECT_FALSE(FindNextFileA(search, &found)) << found.cFileName;
+  FindClose(search);
 }
 
 // A QTH that spells another file's short name would open and replace that
@@ -281,15 +303,15 @@ TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   chosen.clear();  // the second dialog is cancelled (after scribbling in its buffer)
   command(ID_INPUT);
   ASSERT_EQ(dialogs.size(), 2u);
-  const OPENFILENAMEA& r = dialogs[0];
-  EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEA));
-  EXPECT_EQ(std::string(r.lpstrFilter, 39),
-            std::string("ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
+  const OPENFILENAMEW& r = dialogs[0];
+  EXPECT_EQ(r.lStructSize, sizeof(OPENFILENAMEW));
+  EXPECT_EQ(std::wstring(r.lpstrFilter, 39),
+            std::wstring(L"ADIF Files\0*.adi;*.adif\0All Files\0*.*\0\0", 39));
   EXPECT_EQ(r.nFilterIndex, 0u);
   EXPECT_EQ(r.nMaxFile, 260u);
-  EXPECT_STREQ(r.lpstrTitle, "Input ADIF File");
+  EXPECT_STREQ(r.lpstrTitle, L"Input ADIF File");
   EXPECT_EQ(r.Flags, 0x81004u);
-  EXPECT_STREQ(r.lpstrDefExt, "adi");
+  EXPECT_STREQ(r.lpstrDefExt, L"adi");
   EXPECT_EQ(r.hwndOwner, nullptr);
   EXPECT_EQ(r.lpstrCustomFilter, nullptr);
   EXPECT_EQ(r.lpstrFileTitle, nullptr);
@@ -510,6 +532,10 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
   } rows[] = {
       {"one file", {first}, false, first},
       {"two files", {second, first}, false, second},
+      {"a Polish folder",
+       {dir.string() + "\\Łódź\\rover.adi"},
+       false,
+       dir.string() + "\\Łódź\\rover.adi"},
       {"during a split", {first}, true, earlier},
       {"too long", {too_long, first}, false, earlier},
   };
@@ -536,8 +562,10 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
     const bool refused = row.files[0] == too_long;
     ASSERT_EQ(boxes.size(), refused || row.during_split ? 1u : 0u);
     if (refused) {
-      const std::string text = "Error opening " + too_long + ":\n" + strerror(ENAMETOOLONG);
-      EXPECT_EQ(boxes[0].text, text.substr(0, 127));
+      // 127 bytes, of which the end of the name and the reason show.
+      const std::string reason = strerror(ENAMETOOLONG);
+      EXPECT_EQ(boxes[0].text,
+                "Error opening ..." + std::string(104 - reason.size(), 'x') + ".adi:\n" + reason);
       EXPECT_EQ(boxes[0].caption, "Error");
       EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
     }
@@ -561,6 +589,7 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
       {"\"C:\\Program Files\\VARNEL.exe\" \"" + folder + "\\log 2.adi\" other.adi",
        folder + "\\log 2.adi", 0},
       {"VARNEL.exe " + too_long, folder + "\\log 2.adi", 1},
+      {"VARNEL.exe \"Ровер\\Log 3.adi\"", folder + "\\Ровер\\Log 3.adi", 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.command_line);
@@ -571,4 +600,35 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
     EXPECT_EQ(boxes.size(), row.boxes);
   }
   SetCurrentDirectoryA(previous);
+}
+
+TEST(CodePage, PathsAreConvertedExactlyOrRefused) {
+  const struct {
+    UINT code_page;
+    std::wstring path;
+    bool exact;
+    std::string narrow;  // what the message shows when refused
+  } rows[] = {
+      {1252, L"D:\\Logs\\rover.adi", true, "D:\\Logs\\rover.adi"},
+      {1252, L"D:\\Gr\u00fc\u00dfe\\rover.adi", true,
+       "D:\\Gr\xfc\xdf"
+       "e\\rover.adi"},
+      // Best fit would give "Lodz": never a look-alike, only refusal.
+      {1252, L"D:\\\u0141\u00f3d\u017a\\r.adi", false,
+       "D:\\?\xf3"
+       "d?\\r.adi"},
+      {1252, L"D:\\\u0420\u043e\u0432\u0435\u0440\\r.adi", false, "D:\\?????\\r.adi"},
+      {1252, L"D:\\\u30ed\u30b0\\r.adi", false, "D:\\??\\r.adi"},
+      {CP_UTF8, L"D:\\\u0141\u00f3d\u017a\\\u30ed\u30b0.adi", true, "D:\\Łódź\\ログ.adi"},
+      {CP_UTF8, L"D:\\\xd800.adi", false, "D:\\\xef\xbf\xbd.adi"},  // a lone surrogate
+      {1252, L"", true, ""},
+      // This program carries VARNEL.exe's manifest, whose code page is UTF-8.
+      {CP_ACP, L"D:\\\u0141\u00f3d\u017a\\r.adi", true, "D:\\Łódź\\r.adi"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(utf8(row.path));
+    std::string narrow = "old";
+    EXPECT_EQ(platform::to_code_page(row.code_page, row.path, narrow), row.exact);
+    EXPECT_EQ(narrow, row.narrow);
+  }
 }

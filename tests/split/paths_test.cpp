@@ -49,7 +49,29 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
       {"D:\\Logs\\rover.adi", "..\\..\\Windows\\x", "D:\\Logs\\rover_.._.._Windows_x.adi"},
       {"D:\\Logs\\rover.adi", "A:B", "D:\\Logs\\rover_A_B.adi"},
       {"rover.adi", "\\/:*?\"<>|", "rover__________.adi"},
-      {"rover.adi", std::string("a\x01\t\x1f\x20\x7f\xe9.b", 9), "rover_a___ \x7f\xe9.b.adi"},
+      {"rover.adi", std::string("a\x01\t\x1f\x20\x7f\xe9.b", 9), "rover_a___ \x7f_.b.adi"},
+      // Well-formed UTF-8 stays; every byte outside it becomes '_'.
+      {"/logs/rover.adi", "Łódź", "/logs/rover_Łódź.adi"},
+      {"rover.adi", "Ро ログ 📡", "rover_Ро ログ 📡.adi"},
+      {"rover.adi",
+       "Montr\xe9"
+       "al",
+       "rover_Montr_al.adi"},
+      {"rover.adi",
+       "\x80"
+       "A\xbf",
+       "rover__A_.adi"},                                           // lone continuation bytes
+      {"rover.adi", "Gr\xc3", "rover_Gr_.adi"},                    // cut at the end
+      {"rover.adi", "\xe2\x82x\xf0\x9f\x93", "rover___x___.adi"},  // cut before another byte
+      {"rover.adi", "\xc0\xaf\xc1\xbf\xe0\x9f\xbf\xf0\x8f\xbf\xbf",
+       "rover____________.adi"},  // overlong
+      {"rover.adi", "\xed\xa0\x80\xf4\x90\x80\x80\xf5\x80\xff",
+       "rover___________.adi"},  // surrogate, too high
+      // The first and last sequence of each length and around the surrogates.
+      {"rover.adi", "\xc2\x80\xdf\xbf\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf",
+       "rover_\xc2\x80\xdf\xbf\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf.adi"},
+      {"rover.adi", "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
+       "rover_\xf0\x90\x80\x80\xf4\x8f\xbf\xbf.adi"},
       // An output folder takes the place of the input's, the name stays the input's.
       {"/logs/rover.adi", "FN31", "out/rover_FN31.adi", "out"},
       {"/logs/rover.adi", "FN31", "/out/rover_FN31.adi", "/out/"},
@@ -63,3 +85,40 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
 }
 
 }  // namespace
+
+TEST(Paths, MessageShortensTheFolderInTheMiddleSoTheNameAndTheReasonShow) {
+  const std::string deep =
+      "C:\\Users\\Operator\\OneDrive - Radio Club\\Documents\\Ham Radio\\Contest Logs\\2024-06 "
+      "June VHF\\rover_FN31PR.adi";
+  struct Case {
+    std::size_t size;
+    const char* before;
+    std::string path;
+    const char* after;
+    std::string want;
+  } cases[] = {
+      {128, "Could not open output file ", "D:\\Logs\\rover_FN31.adi", "\n",
+       "Could not open output file D:\\Logs\\rover_FN31.adi\n"},
+      {17, "<", "/a/b/c/d/e.adi", ">", "</a/b/c/d/e.adi>"},  // fits to the last byte
+      {16, "<", "/a/b/c/d/e.adi", ">", "</a/...d/e.adi>"},
+      {128, "Could not open output file ", deep, "\n",
+       "Could not open output file C:\\Users\\Operator\\OneDrive - Radio Club\\...Ham "
+       "Radio\\Contest Logs\\2024-06 June VHF\\rover_FN31PR.adi\n"},
+      // A file name longer than the buffer keeps its end and the reason.
+      {128, "Error opening ", "/logs/" + std::string(150, 'q') + ".adi", ":\nFile name too long",
+       "Error opening ..." + std::string(86, 'q') + ".adi:\nFile name too long"},
+      // Cuts that would fall inside a character move to its edge.
+      {20, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
+      {21, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
+      {12, "", "/Łódź/Łódź.adi", "", "...dź.adi"},
+      // The fixed parts leave (almost) no room.
+      {10, "Error: ", "/x/y.adi", "", "Error: .."},
+      {8, "Error: ", "/x/y.adi", "!", "Error: "},
+  };
+  for (const Case& c : cases) {
+    char out[128];
+    ASSERT_LE(c.size, sizeof out);
+    EXPECT_EQ(format_path_message(out, c.size, c.before, c.path.c_str(), c.after), c.want)
+        << c.size << " " << c.path;
+  }
+}
