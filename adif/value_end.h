@@ -40,9 +40,4 @@ const char* by_characters(const char* value, int32_t length, const char* text_en
 // `text_end`.
 const char* before_tag(const char* value, const char* declared_end, const char* text_end);
 
-// The length in bytes of the well-formed UTF-8 character at `p`, which
-// must end by `end`, or 0 for an invalid, overlong, surrogate or truncated
-// sequence.
-std::size_t utf8_character(const unsigned char* p, const unsigned char* end);
-
 }  // namespace value_end

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "adif/utf8.h"
+
 const char* file_name_part(const char* path) {
   const char* name = path;
   for (const char* p = path; *p != '\0'; ++p) {
@@ -34,34 +36,6 @@ std::string folder_prefix(const char* folder) {
   if (last != '/') prefix.push_back('/');
 #endif
   return prefix;
-}
-
-// The length of the well-formed UTF-8 sequence at `s` (Unicode Table 3-7:
-// no overlong form, no surrogate, nothing past U+10FFFF), or 0 when none
-// starts there. `s` ends with a NUL, which is no continuation byte, so the
-// checks never read past it.
-std::size_t utf8_sequence_length(const unsigned char* s) {
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-  if (s[0] < 0x80) return 1;
-  if (s[0] >= 0xC2 && s[0] <= 0xDF) {
-    length = 2;
-  } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
-    length = 3;
-    if (s[0] == 0xE0) low = 0xA0;
-    if (s[0] == 0xED) high = 0x9F;
-  } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
-    length = 4;
-    if (s[0] == 0xF0) low = 0x90;
-    if (s[0] == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (s[1] < low || s[1] > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (s[i] < 0x80 || s[i] > 0xBF) return 0;
-  }
-  return length;
 }
 
 constexpr char kGap[] = "...";
@@ -120,8 +94,9 @@ std::string output_path(const char* input_path, const char* qth, const char* out
   // a byte outside well-formed UTF-8 (a Latin-1 QTH) would name a file
   // differently on each, or not at all, so it becomes '_' like an unsafe one.
   const auto* q = reinterpret_cast<const unsigned char*>(qth);
-  while (*q != '\0') {
-    const std::size_t length = utf8_sequence_length(q);
+  const auto* end = q + std::strlen(qth);
+  while (q != end) {
+    const std::size_t length = utf8::character_size(q, end);
     if (length == 0 || (length == 1 && unsafe_in_file_name(*q))) {
       path.push_back('_');
       q += 1;
