@@ -23,13 +23,16 @@
  * Recovery: a tag that never closes within the text ends the line quietly. A
  * value cut short by the end of the input is dropped and reported; when the
  * input is a file whose size is known, such a value is recognised before its
- * rest is gathered, so a corrupt length never pulls the file into memory.
+ * rest is gathered, so a corrupt length never pulls the file into memory. A
+ * declared length followed by a byte no value can end before (not '<', a
+ * blank or a line end) is read as its writer meant it: as UTF-8 characters,
+ * or up to the tag it runs into (adif/value_end.h); failing both it stands,
+ * and is reported.
  */
 #include "adif/reader.h"
 
 #include <cstdint>
 #include <cstring>
-#include <new>
 
 #include "adif/scan.h"
 #include "adif/tree_builder.h"
