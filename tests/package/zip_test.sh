@@ -22,6 +22,9 @@ find_wineserver "zip test"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/varnel-zip.XXXXXX")
 folder=$root/VARNEL prefix=$root/wineprefix
+# wine-run.sh prefers WINEPREFIX to --prefix: a developer's own prefix must
+# not stand in for the fresh one this test needs.
+export WINEPREFIX=$prefix
 xvfb_pid='' varnel_pid='' passed=0
 fail() {
   echo "zip test: FAIL: $*" >&2
