@@ -30,6 +30,13 @@ bool identity_of(const char* path, FileId& identity);
 // The file `stream` is open on. False when it is no file with an identity.
 bool identity_of(std::FILE* stream, FileId& identity);
 
+#ifdef _WIN32
+// The file a Windows HANDLE (given as void*, so that this header needs no
+// <windows.h>) is open on. False for anything but a disk file, or when the
+// system will not say.
+bool identity_of_handle(void* handle, FileId& identity);
+#endif
+
 // 0 when `path` leads to a folder, else the errno value saying why it does
 // not (ENOENT, ENOTDIR, EACCES, ...).
 int folder_error(const char* path);

@@ -5,24 +5,31 @@
 #include <stdio.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform {
 
-namespace {
-
-// Only disk files have an identity worth comparing: a device (NUL, CON)
-// would otherwise match every other device.
-bool identity_from(HANDLE handle, FileId& identity) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(handle, &info))
+bool identity_of_handle(void* handle, FileId& identity) {
+  // Only disk files have an identity worth comparing: a device (NUL, CON)
+  // would otherwise match every other device.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK)
     return false;
-  identity.volume = info.dwVolumeSerialNumber;
-  identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info)) {
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.volume_known = true;
+    return true;
+  }
+  // Wine answers only this for a standard handle it took over from a Unix
+  // shell, and without the volume.
+  FILE_ID_INFO ids;
+  if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids)) return false;
+  uint64_t index = 0;
+  std::memcpy(&index, ids.FileId.Identifier, sizeof index);
+  identity = {ids.VolumeSerialNumber & 0xFFFFFFFFu, index, ids.VolumeSerialNumber != 0};
   return true;
 }
-
-}  // namespace
 
 bool identity_of(const char* path, FileId& identity) {
   // No access asked and every sharing mode granted: looking cannot disturb
@@ -31,13 +38,13 @@ bool identity_of(const char* path, FileId& identity) {
   HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = identity_from(handle, identity);
+  const bool known = identity_of_handle(handle, identity);
   CloseHandle(handle);
   return known;
 }
 
 bool identity_of(std::FILE* stream, FileId& identity) {
-  return identity_from(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), identity);
+  return identity_of_handle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), identity);
 }
 
 int folder_error(const char* path) {

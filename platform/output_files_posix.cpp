@@ -38,14 +38,6 @@ FileId id_of(const struct stat& st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
-// The file `fd` is open on; false when the system cannot say.
-bool identify(int fd, FileId& id) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return false;
-  id = id_of(st);
-  return true;
-}
-
 bool clear_nonblocking(int fd) {
   int flags = fcntl(fd, F_GETFL);
   return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
@@ -63,7 +55,7 @@ bool output_exists(const char* path) {
 OutputFiles::OutputFiles(std::FILE* input) {
   if (input != nullptr) {
     FileId id;
-    if (identify(fileno(input), id)) {
+    if (identity_of(input, id)) {
       taken_.push_back(id);
     } else {
       input_unknown_ = true;
@@ -71,9 +63,9 @@ OutputFiles::OutputFiles(std::FILE* input) {
   }
   // Redirected into an output (`varnel-split rover.adi > rover_FN31.adi`),
   // the status lines would land in the middle of its records.
-  for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+  for (std::FILE* stream : {stdout, stderr}) {
     FileId id;
-    if (identify(fd, id)) taken_.push_back(id);
+    if (identity_of(stream, id)) taken_.push_back(id);
   }
 }
 

@@ -6,7 +6,6 @@
 #include <stdio.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace platform {
@@ -16,23 +15,6 @@ namespace {
 FileId id_of(const BY_HANDLE_FILE_INFORMATION& info) {
   return {info.dwVolumeSerialNumber,
           (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-// The file `handle` is open on; false when the system cannot say.
-bool identify(HANDLE handle, FileId& id) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(handle, &info)) {
-    id = id_of(info);
-    return true;
-  }
-  // Wine answers only this for a standard handle it took over from a Unix
-  // shell, and without the volume.
-  FILE_ID_INFO ids;
-  if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids)) return false;
-  uint64_t index = 0;
-  std::memcpy(&index, ids.FileId.Identifier, sizeof index);
-  id = {ids.VolumeSerialNumber & 0xFFFFFFFFu, index, ids.VolumeSerialNumber != 0};
-  return true;
 }
 
 // The last part of a path: after its last backslash or slash.
@@ -87,7 +69,7 @@ bool output_exists(const char* path) {
 OutputFiles::OutputFiles(std::FILE* input) {
   if (input != nullptr) {
     FileId id;
-    if (identify(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(input))), id)) {
+    if (identity_of(input, id)) {
       taken_.push_back(id);
     } else {
       input_unknown_ = true;
@@ -98,11 +80,8 @@ OutputFiles::OutputFiles(std::FILE* input) {
   // redirection is refused by the sharing rule below anyway; one that Wine
   // took over from a Unix shell is not.
   for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-    const HANDLE handle = GetStdHandle(which);
     FileId id;
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-        GetFileType(handle) == FILE_TYPE_DISK && identify(handle, id))
-      taken_.push_back(id);
+    if (identity_of_handle(GetStdHandle(which), id)) taken_.push_back(id);
   }
 }
 
