@@ -7,6 +7,7 @@
 // elsewhere (the `portable` preset builds and tests that branch).
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "adif/padding.h"
 #include "adif/words.h"
@@ -63,6 +64,38 @@ inline bool names_tag(const char* name, uint32_t length, const char* at) {
   if (!words::same_bytes(name, at, length)) return false;
 #endif
   return at[length] == ':' || at[length] == '>';
+}
+
+// Tag starts. Whether any of the `length` bytes at `p` is '<': a value that
+// might hold a tag. `p` is followed by kPadding readable bytes past the
+// `length` bytes (the NUL of its text among them). Asked of every value, so
+// it is inline: nearly every value is shorter than 16 bytes, and takes one
+// compare.
+inline bool holds_tag_start_plain(const char* p, std::size_t length) {
+  return std::memchr(p, '<', length) != nullptr;
+}
+
+inline bool holds_tag_start(const char* p, std::size_t length) {
+#if defined(__SSE2__)
+  if (length <= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto marks =
+        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<'))));
+    return (marks & ((uint32_t{1} << length) - 1)) != 0;
+  }
+#else
+  if (length <= 16) {
+    // A false mark only ever follows a true one in the same word (words.h),
+    // so any mark among the first `length` bytes is a '<' there.
+    const uint64_t low = words::bytes_equal(words::load(p), '<');
+    const uint64_t high = words::bytes_equal(words::load(p + 8), '<');
+    const auto count = static_cast<unsigned>(length);
+    const uint64_t first = words::first_bytes(count < 8 ? count : 8);
+    const uint64_t second = words::first_bytes(count > 8 ? count - 8 : 0);
+    return ((low & first) | (high & second)) != 0;
+  }
+#endif
+  return holds_tag_start_plain(p, length);
 }
 
 }  // namespace scan

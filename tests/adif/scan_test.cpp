@@ -114,4 +114,21 @@ TEST(Scan, NamesTagMatchesItsByteLoopForEveryByteAtEveryPosition) {
   }
 }
 
+TEST(Scan, HoldsTagStartMatchesItsByteLoopForEveryByteAtEveryPosition) {
+  GuardedBytes bytes;
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message()
+                     << "length " << length << ", position " << at << ", byte " << value);
+        // The byte inside the value, or just past it (where it must not count).
+        std::string text = filler(length + 1);
+        text[at] = static_cast<char>(value);
+        const char* p = bytes.place(padded(text));
+        ASSERT_EQ(scan::holds_tag_start(p, length), scan::holds_tag_start_plain(p, length));
+      }
+    }
+  }
+}
+
 }  // namespace
