@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "adif/scan.h"
 
@@ -30,10 +31,32 @@ int64_t file_position(std::FILE* file) {
 #endif
 }
 
+bool seek_to(std::FILE* file, int64_t at) {
+#ifdef _WIN32
+  return _fseeki64(file, at, SEEK_SET) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(at), SEEK_SET) == 0;
+#endif
+}
+
+// Where the line at `p` ends among its `count` bytes, as read_line ends it:
+// after the first LF, or after a CR that no LF follows; `count` when neither
+// stands there. A CR as the last byte counts as ending the line.
+std::size_t line_length(const char* p, std::size_t count) {
+  const std::size_t at = scan::line_break(p, count);
+  if (at == count) return count;
+  if (p[at] == '\r' && at + 1 < count && p[at + 1] == '\n') return at + 2;
+  return at + 1;
+}
+
 }  // namespace
 
 LineReader::LineReader(std::FILE* file)
-    : file_(file), owned_(std::make_unique<char[]>(kBufferSize)), data_(owned_.get()) {
+    : file_(file),
+      // Left uninitialised: every byte is read into before it is looked at.
+      owned_(new char[kBufferSize]),
+      capacity_(kBufferSize),
+      data_(owned_.get()) {
   if (regular_file_size(file_) >= 0) start_offset_ = file_position(file_);
 }
 
@@ -44,6 +67,7 @@ bool LineReader::refill() {
   std::size_t got = std::fread(owned_.get(), 1, kBufferSize, file_);
   pos_ = 0;
   end_ = got;
+  buffer_held_ = 0;
   file_read_ += static_cast<int64_t>(got);
   // A short read met the end of the file (or an error). Nothing is read
   // after it, whatever the C library would do: a log that its logging
@@ -56,10 +80,60 @@ bool LineReader::refill() {
   return got != 0;
 }
 
+// Reads on until `wanted` bytes stand in the buffer from pos_, or the input
+// ends, growing the buffer as needed. The bytes that could still be handed
+// back are kept.
+bool LineReader::buffer_more(std::size_t wanted) {
+  if (end_ - pos_ >= wanted) return true;
+  if (file_ == nullptr || error_ || at_end_ || file_ended_) return !error_;
+  const std::size_t keep = pos_ - buffer_held_;
+  const std::size_t needed = buffer_held_ + wanted;
+  try {
+    if (needed > capacity_) {
+      const std::size_t grown = std::max(needed, 2 * capacity_);
+      std::unique_ptr<char[]> bigger(new char[grown]);
+      std::memcpy(bigger.get(), owned_.get() + keep, end_ - keep);
+      owned_ = std::move(bigger);
+      capacity_ = grown;
+    } else {
+      std::memmove(owned_.get(), owned_.get() + keep, end_ - keep);
+    }
+  } catch (const std::bad_alloc&) {
+    fail_out_of_memory();
+    return false;
+  }
+  data_ = owned_.get();
+  pos_ -= keep;
+  end_ -= keep;
+  while (end_ - pos_ < wanted) {
+    const std::size_t asked = capacity_ - end_;
+    const std::size_t got = std::fread(owned_.get() + end_, 1, asked, file_);
+    end_ += got;
+    file_read_ += static_cast<int64_t>(got);
+    if (got < asked) {
+      file_ended_ = true;
+      if (std::ferror(file_)) error_ = true;
+      break;
+    }
+  }
+  return !error_;
+}
+
+std::size_t LineReader::back_line(std::size_t size) const {
+  return line_length(back_.data() + back_pos_, std::min(back_left(), size - 1));
+}
+
 std::size_t LineReader::read_line(char* line, std::size_t size) {
   if (size < 2 || at_end_) {
     if (size > 0) line[0] = '\0';
     return 0;
+  }
+  if (back_left() > 0) {
+    const std::size_t length = back_line(size);
+    std::memcpy(line, back_.data() + back_pos_, length);
+    line[length] = '\0';
+    back_pos_ += length;
+    return length;
   }
   const std::size_t want = size - 1;
   std::size_t copied = 0;
@@ -88,6 +162,8 @@ std::size_t LineReader::read_line(char* line, std::size_t size) {
     std::memcpy(line + copied, start, span);
     copied += span;
     pos_ += span;
+    buffer_taken_ += span;
+    buffer_held_ += span;
     if (ended) break;
     if (cr_last) {
       // At the size limit the line ends anyway; otherwise an LF right after
@@ -95,6 +171,8 @@ std::size_t LineReader::read_line(char* line, std::size_t size) {
       if (copied < want && (pos_ < end_ || refill()) && data_[pos_] == '\n') {
         line[copied++] = '\n';
         ++pos_;
+        ++buffer_taken_;
+        ++buffer_held_;
       }
       break;
     }
@@ -105,6 +183,14 @@ std::size_t LineReader::read_line(char* line, std::size_t size) {
 
 const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
   if (size < 2 || at_end_) return nullptr;
+  if (back_left() > 0) {
+    // Handed-back text holds no NUL, and its end is where the reading that
+    // handed it back stopped: a line end, or the place to go on from.
+    const char* start = back_.data() + back_pos_;
+    count = back_line(size);
+    back_pos_ += count;
+    return start;
+  }
   if (pos_ == end_ && !refill()) return nullptr;
   const char* start = data_ + pos_;
   const std::size_t held = end_ - pos_;
@@ -121,17 +207,93 @@ const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
     }
   }
   pos_ += length;
+  buffer_taken_ += length;
+  buffer_held_ += length;
   count = length;
   return start;
 }
 
+void LineReader::unread(const char* bytes, std::size_t count) {
+  if (count == 0) return;
+  if (count <= buffer_held_) {
+    // Still in the buffer, where they were read from.
+    pos_ -= count;
+    buffer_held_ -= count;
+    buffer_taken_ -= count;
+  } else if (buffer_taken_ == 0 && count <= back_pos_) {
+    back_pos_ -= count;  // all of them came from text handed back before
+  } else {
+    // Gone from the buffer: keep a copy, ahead of anything handed back
+    // earlier and not read again yet.
+    back_.replace(0, back_pos_, bytes, count);
+    back_pos_ = 0;
+    buffer_taken_ = 0;
+    buffer_held_ = 0;
+  }
+  at_end_ = false;
+}
+
+bool LineReader::read_at(int64_t at, std::size_t count, std::string& out) {
+  const int64_t here = start_offset_ + file_read_;
+  if (!seek_to(file_, at)) return false;
+  const std::size_t had = out.size();
+  out.resize(had + count);
+  const std::size_t got = std::fread(&out[had], 1, count, file_);
+  out.resize(had + got);
+  const bool read_ok = !std::ferror(file_);
+  // Back to where the buffer's next fill reads from (which also clears the
+  // end-of-file mark a short read set).
+  if (!seek_to(file_, here) || !read_ok) {
+    fail();
+    return false;
+  }
+  return true;
+}
+
+bool LineReader::look_ahead(uint64_t offset, std::size_t count, std::string& out) {
+  out.clear();
+  if (at_end_ || count == 0) return !error_;
+  // Handed-back text first, then the buffer, then the file.
+  const std::size_t back = back_left();
+  if (offset < back) {
+    const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(count, back - offset));
+    out.append(back_.data() + back_pos_ + offset, n);
+    count -= n;
+    offset = 0;
+  } else {
+    offset -= back;
+  }
+  if (count == 0) return true;
+  const uint64_t buffered = end_ - pos_;
+  const bool far = offset >= buffered && offset - buffered + count > kBufferSize;
+  if (offset + count > buffered && !file_ended_ && file_ != nullptr) {
+    // A regular file far ahead is read in place, so that a value's length,
+    // however long it says the value is, costs no memory. Anything nearer,
+    // or any input that cannot be read at a place, is read on into memory.
+    if (far && start_offset_ >= 0) {
+      const auto at = static_cast<int64_t>(offset - buffered);
+      if (read_at(start_offset_ + file_read_ + at, count, out)) return true;
+      if (error_) return false;
+    }
+    if (!buffer_more(static_cast<std::size_t>(offset + count))) return false;
+  }
+  const uint64_t held = end_ - pos_;
+  if (offset < held) {
+    const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(count, held - offset));
+    out.append(data_ + pos_ + offset, n);
+  }
+  return true;
+}
+
 int LineReader::peek() {
-  if (at_end_ || (pos_ == end_ && !refill())) return -1;
+  if (at_end_) return -1;
+  if (back_left() > 0) return static_cast<unsigned char>(back_[back_pos_]);
+  if (pos_ == end_ && !refill()) return -1;
   return static_cast<unsigned char>(data_[pos_]);
 }
 
 int64_t LineReader::remaining() {
-  const auto buffered = static_cast<int64_t>(end_ - pos_);
+  const auto buffered = static_cast<int64_t>(end_ - pos_ + back_left());
   if (at_end_) return 0;
   if (file_ == nullptr) return buffered;
   if (file_ended_) return buffered;
@@ -143,6 +305,10 @@ int64_t LineReader::remaining() {
 
 void LineReader::skip_rest() {
   pos_ = end_;
+  back_.clear();
+  back_pos_ = 0;
+  buffer_taken_ = 0;
+  buffer_held_ = 0;
   at_end_ = true;
 }
 
