@@ -92,6 +92,56 @@ TEST(LineReader, FileLinesMatchAcrossRefills) {
   }
 }
 
+TEST(LineReader, LookingAheadAndHandingBackChangeNothingThatIsRead) {
+  std::string data;
+  for (int i = 0; data.size() < 300000; ++i)
+    data += std::string(static_cast<std::size_t>(i * 53 % 900), static_cast<char>('a' + i % 26)) +
+            "\r\n";
+  const std::string path = testing::TempDir() + "look_ahead.adi";
+  {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(path.c_str(), "wb"),
+                                                        &std::fclose);
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), out.get()), data.size());
+  }
+  // In memory; a regular file, looked into in place; a pipe, kept in memory.
+  for (const char* source : {"memory", "file", "pipe"}) {
+    SCOPED_TRACE(source);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
+    if (std::string(source) == "file") file.reset(std::fopen(path.c_str(), "rb"));
+    if (std::string(source) == "pipe") file.reset(popen(("cat " + path).c_str(), "r"));
+    std::unique_ptr<LineReader> reader =
+        file ? std::make_unique<LineReader>(file.get())
+             : std::make_unique<LineReader>(data.data(), data.size());
+    std::vector<std::string> got;
+    std::size_t read = 0;
+    char line[64];
+    for (std::size_t n; (n = reader->read_line(line, sizeof line)) != 0; read += n) {
+      got.emplace_back(line, n);
+      if (got.size() % 997 == 1) {
+        // Near, past the buffer, far past it, and past the end.
+        for (uint64_t offset : {0, 5, 70000, 200000, 299990, 400000}) {
+          std::string ahead;
+          ASSERT_TRUE(reader->look_ahead(offset, 20, ahead));
+          EXPECT_EQ(ahead,
+                    read + n + offset < data.size() ? data.substr(read + n + offset, 20) : "");
+        }
+      }
+      if (got.size() % 101 == 2 && n > 3) {
+        // Handed back, from the buffer or (across a refill) as a copy.
+        reader->unread(line + n - 3, 3);
+        n -= 3;
+        got.back().resize(n);
+      }
+    }
+    EXPECT_FALSE(reader->failed());
+    std::string joined;
+    for (const std::string& piece : got) joined += piece;
+    EXPECT_EQ(joined, data);
+  }
+  std::remove(path.c_str());
+}
+
 TEST(LineReader, NothingIsReadAfterAReadMetTheEndOfTheFile) {
   // A logging program appends to the log after the reader met its end; a C
   // library whose end-of-file is not sticky (clearerr stands for one) would
