@@ -12,22 +12,24 @@
  * Everything outside tags and values is skipped.  A sample line:
  *   <CALL:6>N0CALL <BAND:3>20M <call_sign:4:S>W1AW <EOR>
  *
- * A line ends after an LF, after a CR that no LF follows, or when the
- * buffer is full. A value longer than the rest of its line is completed from
- * the next lines in the same call. A line read at the start of a call must
- * end in CR or LF within size - 1 bytes and hold no NUL byte; otherwise it is
- * reported as truncated and not interpreted. The last line of the input may
- * lack a line end. Text after an EOH or EOR tag is kept by the reader and
- * read first by the next call, so records sharing a line are all read.
+ * A line ends after an LF, or after a CR that no LF follows, and may be of
+ * any length: one longer than size - 1 bytes comes in pieces of that size,
+ * and a tag or value that a piece leaves unfinished is completed from the
+ * next. A value longer than the rest of its line is completed from the next
+ * lines in the same call. A NUL byte stands in no text: a piece holding one
+ * is reported as a truncated line and not read. Text after an EOH or EOR tag
+ * goes back to the input and is read first by the next call, so records
+ * sharing a line are all read, each in the memory of its own text.
  *
- * Recovery: a tag that never closes within the text ends the line quietly. A
- * value cut short by the end of the input is dropped and reported; when the
- * input is a file whose size is known, such a value is recognised before its
- * rest is gathered, so a corrupt length never pulls the file into memory. A
- * declared length followed by a byte no value can end before (not '<', a
- * blank or a line end) is read as its writer meant it: as UTF-8 characters,
- * or up to the tag it runs into (adif/value_end.h); failing both it stands,
- * and is reported.
+ * Recovery: a tag that its line ends before it closes is ignored. A value
+ * cut short by the end of the input is dropped and reported; a value's
+ * declared end is looked at before any of its bytes are gathered, so a
+ * corrupt length never pulls the rest of the log into memory. A declared
+ * length followed by a byte no value can end before (not '<', a blank or a
+ * line end) is read as its writer meant it: up to the tag it runs into, or
+ * as UTF-8 characters (adif/value_end.h); failing both it stands, and is
+ * reported. So is a value that, as read, holds an <EOR> tag: its length
+ * swallowed whole records.
  */
 #include "adif/reader.h"
 
@@ -102,18 +104,9 @@ char* read_length(char* colon, const char* end, int32_t& length) {
   return close + 1;
 }
 
-bool line_is_whole(const char* line, std::size_t text_length, std::size_t count, std::size_t size) {
-  // The usual line: no NUL, and the line end is its last byte.
-  if (text_length == count && (line[count - 1] == '\n' || line[count - 1] == '\r')) return true;
-  if (std::memchr(line, '\n', text_length) != nullptr) return true;
-  if (std::memchr(line, '\r', text_length) != nullptr) return true;
-  // No line end: still whole if the input simply ended before the buffer
-  // filled, and no NUL byte cut the text short.
-  return text_length == count && count < size - 1;
-}
-
-void set_cut_value_message(const char* name, int32_t length, std::string& error_text) {
-  error_text.assign(ADIF_INPUT_ENDED_IN_VALUE);
+void set_tag_message(const char* opening, const char* name, int32_t length,
+                     std::string& error_text) {
+  error_text.assign(opening);
   error_text.append(name);
   error_text.push_back(':');
   error_text.append(std::to_string(length));
@@ -122,23 +115,19 @@ void set_cut_value_message(const char* name, int32_t length, std::string& error_
 
 // What one call of parse_ADIF works with.
 struct Call {
-  LineReader& lines;
   TreeBuilder& trees;
-  std::string& carried;
   std::unique_ptr<QsoRecord>& record;
-  char* line;
-  std::size_t size;
   std::string& error_text;
   // The working text must belong to the record its fields go into, but the
   // record may only appear once a field is stored: until then the text
   // lives in a spare record that becomes the caller's with the first field.
   std::unique_ptr<QsoRecord> spare;
+  WorkingText text;
   // The tag of a value cut off by the end of the input, if any.
   const char* cut_name = nullptr;
   int32_t cut_length = 0;
 
   QsoRecord& home() { return record ? *record : *spare; }
-  MoreLines more_lines() { return {lines, home(), line, size}; }
 };
 
 // One tag as read_tag finds it.
@@ -151,39 +140,22 @@ struct Tag {
   int32_t declared;  // the length as the tag declares it
 };
 
-// Chooses the text the call reads. Text left after the EOH or EOR tag that
-// ended the previous call is part of a line already accepted: it comes
-// first, with no truncation test. Otherwise the next line, straight from the
-// read buffer when it lies whole there, else copied into `line` and checked.
-// Returns false when the call ends before any tag, with `status` set: the
-// end of the input, a truncated line, or a text without '<'.
-bool take_text(Call& call, std::string& carried, const char*& text, std::size_t& length,
-               AdifStatus& status) {
+// The piece of input the call starts with, and whether the call goes on to
+// read it: not at the end of the input, nor for a piece that holds a NUL
+// (truncated), nor for one without '<', which holds no tag.
+bool take_text(WorkingText& text, const char*& piece, std::size_t& length, AdifStatus& status) {
   status = ADIF_LINE_DONE;
-  if (!call.carried.empty()) {
-    carried.swap(call.carried);
-    text = carried.data();
-    length = carried.size();
-    return true;
-  }
-  if (const char* whole = call.lines.next_whole_line(call.size, length)) {
-    text = whole;  // the usual line: whole, no NUL
-  } else {
-    const std::size_t count = call.lines.read_line(call.line, call.size);
-    if (count == 0) {
+  switch (text.next_piece(piece, length)) {
+    case WorkingText::Got::kEnd:
       status = ADIF_END_OF_FILE;
       return false;
-    }
-    length = std::strlen(call.line);
-    if (!line_is_whole(call.line, length, count, call.size)) {
-      call.error_text.assign("ERROR: Truncated input line: ");
-      call.error_text.append(call.line, length);
+    case WorkingText::Got::kTruncated:
       status = ADIF_TRUNCATED_LINE;
       return false;
-    }
-    text = call.line;
+    case WorkingText::Got::kPiece:
+      break;
   }
-  return std::memchr(text, '<', length) != nullptr;
+  return std::memchr(piece, '<', length) != nullptr;
 }
 
 // Where the next '<' at or after `scan` stands, or null.
@@ -198,7 +170,7 @@ char* next_tag(char* scan, const char* end) {
 
 // Reads the tag whose '<' is at `open`: its name, upper-cased and cut in
 // place, and its length. False for a tag that the end of the text leaves
-// unfinished, which ends the line quietly.
+// unfinished.
 bool read_tag(TreeBuilder& trees, char* open, const char* end, Tag& tag) {
   char* name = open + 1;
   char* stop;
@@ -238,23 +210,45 @@ bool is_end_tag(const Tag& tag, AdifStatus& status) {
 }
 
 // Another record may follow an end tag on the same line: the rest of the
-// text waits for the next call. Text without a tag would only make that
-// call return ADIF_LINE_DONE, so it is not kept.
-void keep_rest(Call& call, const char* rest, const char* end) {
-  const auto count = static_cast<std::size_t>(end - rest);
-  if (std::memchr(rest, '<', count) != nullptr) call.carried.assign(rest, count);
+// text goes back to the input, for the next call to read. Text without a
+// tag would only make that call return ADIF_LINE_DONE, so it is dropped.
+void keep_rest(Call& call, const char* rest) {
+  const auto count = static_cast<std::size_t>(call.text.end() - rest);
+  if (std::memchr(rest, '<', count) != nullptr) call.text.lines().unread(rest, count);
 }
 
-// The declared length of `tag` stands where no value can end: the user is
-// told. Kept a call of its own: inlined, this rare path would cost the
-// reader's loop registers on every field.
-[[gnu::noinline]] void tell_broken_end(Call& call, const char* name, int32_t declared) {
-  call.error_text.assign(ADIF_VALUE_END_BROKEN);
-  call.error_text.append(name);
-  call.error_text.push_back(':');
-  call.error_text.append(std::to_string(declared));
-  call.error_text.push_back('>');
+// Tells the user of a problem with the value of the field `name` declared
+// `declared` bytes long. Kept a call of its own: inlined, these rare paths
+// would cost the reader's loop registers on every field.
+[[gnu::noinline]] void tell_value_problem(Call& call, const char* opening, const char* name,
+                                          int32_t declared) {
+  set_tag_message(opening, name, declared, call.error_text);
   call.trees.told_of_problem();
+}
+
+// Settles a value that needs more than the byte after its declared length,
+// for the field `name` declared `declared` bytes long. Anything but a
+// settled value ends the call; the reader's status for it is `status`.
+[[gnu::noinline]] SettledValue settle(Call& call, const char* name, char* value, int32_t declared,
+                                      AdifStatus& status) {
+  const SettledValue settled = settle_value(call.text, value, declared);
+  switch (settled.outcome) {
+    case SettledValue::kSettled:
+      if (settled.broken) tell_value_problem(call, ADIF_VALUE_END_BROKEN, name, declared);
+      break;
+    case SettledValue::kCut:
+      call.cut_name = name;
+      call.cut_length = declared;
+      status = ADIF_END_OF_FILE;
+      break;
+    case SettledValue::kTruncated:
+      status = ADIF_TRUNCATED_LINE;
+      break;
+    case SettledValue::kFailed:
+      status = ADIF_END_OF_FILE;
+      break;
+  }
+  return settled;
 }
 
 void store_field(Call& call, const Tag& tag) {
@@ -263,10 +257,11 @@ void store_field(Call& call, const Tag& tag) {
                  tag.declared, call.error_text);
 }
 
-// Reads the tags of the working text from `scan` to `end` and stores their
-// fields, until an EOH or EOR tag or the end of the text.
-AdifStatus read_fields(Call& call, char* scan, char* end) {
-  char* pending = nullptr;  // the last value stored, still to be cut at its length
+// Reads the tags of the working text from `scan` and stores their fields,
+// until an EOH or EOR tag or the end of the text.
+AdifStatus read_fields(Call& call, char* scan) {
+  char* end = call.text.end();  // moves only when the text is made longer
+  char* pending = nullptr;      // the last value stored, still to be cut at its length
   int32_t pending_length = 0;
   for (char* open; (open = next_tag(scan, end)) != nullptr;) {
     // Cut only now: the byte just past a value may be the '<' found above.
@@ -275,36 +270,41 @@ AdifStatus read_fields(Call& call, char* scan, char* end) {
       pending = nullptr;
     }
     Tag tag;
-    if (!read_tag(call.trees, open, end, tag)) break;
+    if (!read_tag(call.trees, open, end, tag)) {
+      // A tag unfinished where its line ends is ignored; where only the
+      // piece ends, the line goes on, and the tag with it.
+      if (!call.text.open()) break;
+      scan = call.text.extend(open, 2 * static_cast<std::size_t>(end - open), true);
+      if (scan == nullptr) {
+        if (call.text.truncated()) return ADIF_TRUNCATED_LINE;
+        break;
+      }
+      *scan = '<';  // the old text keeps the NUL that ends the value before it
+      end = call.text.end();
+      continue;
+    }
     if (tag.length < 0) {
       AdifStatus ended;
       if (!is_end_tag(tag, ended)) {
         scan = tag.value;  // any other tag without a length is skipped
         continue;
       }
-      keep_rest(call, tag.value, end);
+      keep_rest(call, tag.value);
       return ended;
     }
-    if (static_cast<std::size_t>(end - tag.value) < static_cast<std::size_t>(tag.length)) {
-      const ValueText gathered = gather_value(call.more_lines(), tag.value, end, tag.length);
-      if (gathered.start == nullptr) {
-        if (!call.lines.failed()) {
-          call.cut_name = tag.name;
-          call.cut_length = tag.length;
-        }
-        return ADIF_END_OF_FILE;
-      }
-      tag.value = gathered.start;
-      end = gathered.end;
+    if (static_cast<std::size_t>(end - tag.value) <= static_cast<std::size_t>(tag.length) ||
+        !value_end::ends_value(tag.value[tag.length])) {
+      AdifStatus ended;
+      const SettledValue settled = settle(call, tag.name, tag.value, tag.declared, ended);
+      if (settled.outcome != SettledValue::kSettled) return ended;
+      tag.value = settled.value;
+      tag.length = settled.length;
+      end = call.text.end();
     }
-    if (!value_end::ends_value(tag.value[tag.length])) {
-      ValueText text{tag.value, end};
-      const int32_t length = settle_value_end(call.more_lines(), tag.declared, text);
-      if (length < 0) tell_broken_end(call, tag.name, tag.declared);
-      tag.value = text.start;
-      tag.length = length < 0 ? tag.declared : length;
-      end = text.end;
-    }
+    // "<EOR>" takes five bytes: shorter values, many of them, need no look.
+    if (tag.length >= 5 && scan::holds_tag_start(tag.value, static_cast<std::size_t>(tag.length)) &&
+        value_end::holds_end_of_record(tag.value, static_cast<std::size_t>(tag.length)))
+      tell_value_problem(call, ADIF_VALUE_HOLDS_EOR, tag.name, tag.declared);
     store_field(call, tag);
     pending = tag.value;
     pending_length = tag.length;
@@ -320,7 +320,7 @@ AdifStatus read_fields(Call& call, char* scan, char* end) {
 void finish_record(Call& call) {
   if (call.record) call.trees.finish(*call.record, call.error_text);
   if (call.cut_name != nullptr)
-    set_cut_value_message(call.cut_name, call.cut_length, call.error_text);
+    set_tag_message(ADIF_INPUT_ENDED_IN_VALUE, call.cut_name, call.cut_length, call.error_text);
 }
 
 }  // namespace
@@ -334,20 +334,22 @@ AdifReader::~AdifReader() = default;
 
 AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,
                       std::size_t size, std::string& error_text) {
-  Call call{reader.lines_, *reader.trees_, reader.carried_, record, line, size, error_text, {}};
-  std::string carried;
-  const char* source;
+  std::unique_ptr<QsoRecord> spare = record ? nullptr : reader.new_record();
+  QsoRecord& home = record ? *record : *spare;
+  Call call{*reader.trees_, record, error_text, std::move(spare),
+            WorkingText(reader.lines_, home.storage, line, size, error_text)};
+  const char* piece;
   std::size_t length;
   AdifStatus status;
-  if (!take_text(call, carried, source, length, status)) return status;
-
-  if (!record) {
-    call.spare = reader.new_record();
-    call.spare->exact_texts = true;  // every text below is an arena copy, every value cut
+  if (take_text(call.text, piece, length, status)) {
+    if (call.spare)
+      call.spare->exact_texts = true;  // every text below is an arena copy, every value cut
+    status = read_fields(call, call.text.start(piece, length));
+    // A line truncated on the way is the latest problem: a duplicate read
+    // before it must not replace its message.
+    if (status == ADIF_TRUNCATED_LINE) call.trees.told_of_problem();
+    finish_record(call);
   }
-  char* text = call.home().storage.copy(source, length);
-  status = read_fields(call, text, text + length);
-  finish_record(call);
   if (call.spare) reader.release(call.spare);  // no field was stored: keep it for later
   return status;
 }

@@ -3,7 +3,7 @@
 //
 // Every fast path of the reader stands beside a plain one that says what it
 // means, and is tested against it:
-//   - the tag-name, line-end and expected-name scans (adif/scan.h) against
+//   - the tag-name, line-end, expected-name and tag-start scans (adif/scan.h) against
 //     their byte loops, over every byte value and stop position;
 //   - LineReader::next_whole_line, which hands out a line straight from the
 //     read buffer, against read_line, which copies it;
@@ -38,12 +38,17 @@ inline constexpr char ADIF_INPUT_ENDED_IN_VALUE[] = "ERROR: Input ended inside t
 // as "<NAME:LEN>". The value keeps its declared length.
 inline constexpr char ADIF_VALUE_END_BROKEN[] = "Value does not end where its length says: <";
 
+// How the error text begins when a value, as read, holds the text <EOR>: its
+// length swallowed whole records. The field's tag follows as "<NAME:LEN>";
+// the value is kept as read.
+inline constexpr char ADIF_VALUE_HOLDS_EOR[] = "Value holds an <EOR> tag: <";
+
 class TreeBuilder;
 
-// What reading one log needs from call to call: its lines, the builder of
-// its records' field trees (which learns the log's names), the text after
-// an end tag that the next call reads first, and a released record kept
-// for reuse.
+// What reading one log needs from call to call: its lines (which take back
+// the text after an end tag, for the next call to read first), the builder
+// of its records' field trees (which learns the log's names), and a released
+// record kept for reuse.
 class AdifReader {
  public:
   // Reads from `file`, which stays the caller's to close.
@@ -80,18 +85,16 @@ class AdifReader {
 
   LineReader lines_;
   std::unique_ptr<TreeBuilder> trees_;
-  // Text that a call took from a line but did not interpret, because an EOH
-  // or EOR tag ended the call first.
-  std::string carried_;
   std::unique_ptr<QsoRecord> spare_;
 };
 
-// Reads one line (with any continuation lines a value needs) into `line`, a
-// caller-owned buffer of `size` bytes, and adds the fields it holds to
-// `record`, creating the record when its first field is stored. The record
-// owns copies of everything its fields point into; `line` is scratch only.
-// Problems (a truncated line, a duplicate field, a value cut off by the end
-// of the input) replace `error_text`. Text after an EOH or EOR tag waits in
-// `reader` for the next call.
+// Reads one line, or the next size - 1 bytes of a longer one (with whatever
+// more a value or a tag needs), through `line`, a caller-owned buffer of
+// `size` bytes, and adds the fields it holds to `record`, creating the
+// record when its first field is stored. The record owns copies of
+// everything its fields point into; `line` is scratch only. Problems (a NUL
+// byte, a duplicate field, a broken value end, a value holding <EOR>, a
+// value cut off by the end of the input) replace `error_text`. Text after an
+// EOH or EOR tag waits in `reader` for the next call.
 AdifStatus parse_ADIF(AdifReader& reader, std::unique_ptr<QsoRecord>& record, char* line,
                       std::size_t size, std::string& error_text);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@ namespace {
 struct Reading {
   explicit Reading(std::string text) : input(std::move(text)), reader(input.data(), input.size()) {}
   AdifStatus next() { return parse_ADIF(reader, record, line, sizeof line, error); }
+  // With a line buffer of `size` bytes (at most 1024).
+  AdifStatus nextWith(std::size_t size) { return parse_ADIF(reader, record, line, size, error); }
 
   // The record's fields in tree order as "NAME=value|", or "null" without a record.
   std::string fields() const {
@@ -114,7 +118,37 @@ TEST(AdifReader, ValuesEndWhereTheirWriterMeantThem) {
        ""},
       {"<COMMENT:12>hi there\r\n<EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=hi there|", ""},
       {"<C:9>a<x y> <EOR:1:N>y\r\n", ADIF_LINE_DONE, "C=a<x y>|EOR=y|", ""},
-      {"<C:9> <x> <EOR:1:N>y\r\n", ADIF_LINE_DONE, "C=|EOR=y|", ""},
+      {"<C:9> <x> <EOR:1:N>y\r\n", ADIF_LINE_DONE, "C= <x>|EOR=y|", ""},
+      {"<NAME:6>John<QTH:3>Ely <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=John|QTH=Ely|", ""},
+      {"<NAME:14>John <QTH:3>Ely <EOR>\r\n", ADIF_END_OF_RECORD, "NAME=John|QTH=Ely|", ""},
+      {"<NOTES:7>a\nb\nc <EOR>\n", ADIF_END_OF_RECORD, "NOTES=a\nb\nc|", ""},  // CR LF made LF
+      {"<NOTES:40>ab <BAND:3>20M <MODE:2>CW <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n", ADIF_END_OF_RECORD,
+       "APP_N1MM_ROVERQTH=ME|BAND=20M|MODE=CW|NOTES=ab|", ""},
+      // Only record tags count, and the declared end must fall inside the
+      // last one before it: a right length followed by stray text stands.
+      {"<COMMENT:10><see:3>abc, <EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=<see:3>abc|",
+       value_end_broken + "<COMMENT:10>"},
+      {"<COMMENT:5>x<y>z, <EOR>\r\n", ADIF_END_OF_RECORD, "COMMENT=x<y>z|",
+       value_end_broken + "<COMMENT:5>"},
+      {"<NOTES:18><b>bold</b> text\r\nSent by JS8 <EOR>\r\n", ADIF_END_OF_RECORD,
+       "NOTES=<b>bold</b> text\r\n|", value_end_broken + "<NOTES:18>"},
+      {"<N:12>ab <C:1>x <D:2>yz <EOR>\r\n", ADIF_END_OF_RECORD, "C=x|D=yz|N=ab|", ""},
+      {"<N:10>ab <C:1>xyz <EOR>\r\n", ADIF_END_OF_RECORD, "N=ab <C:1>xy|",
+       value_end_broken + "<N:10>"},
+      {"<N:20>ab <C:15>x <D:1>y zzzz <EOR>\r\n", ADIF_END_OF_RECORD, "N=ab <C:15>x <D:1>y zz|",
+       value_end_broken + "<N:20>"},
+      // ...and begin at most 256 bytes before it.
+      {"<N:258>a <C:400>" + std::string(400, 'x') + " <EOR>\r\n", ADIF_END_OF_RECORD,
+       "C=" + std::string(400, 'x') + "|N=a|", ""},
+      {"<N:259>a <C:400>" + std::string(400, 'x') + " <EOR>\r\n", ADIF_END_OF_RECORD,
+       "N=a <C:400>" + std::string(250, 'x') + "|", value_end_broken + "<N:259>"},
+      // A value that holds <EOR> swallowed records: kept as read, and told.
+      {"<NOTES:9>x <eor> y <EOR>\r\n", ADIF_END_OF_RECORD, "NOTES=x <eor> y|",
+       "Value holds an <EOR> tag: <NOTES:9>"},
+      {"<N:9>a <EOR> xy <EOR>\r\n", ADIF_END_OF_RECORD, "N=a <EOR> x|",
+       "Value holds an <EOR> tag: <N:9>"},
+      {"<N:30>a <CALL:2>K1 <EOR>\r\n<CALL:2>K2 <EOR>\r\n", ADIF_END_OF_RECORD,
+       "N=a <CALL:2>K1 <EOR>\r\n<CALL:2>K2|", "Value holds an <EOR> tag: <N:30>"},
       // Neither reading fits: the declared length stands, and the user is told.
       {"<CALL:3>K1ABC <EOR>\r\n", ADIF_END_OF_RECORD, "CALL=K1A|", value_end_broken + "<CALL:3>"},
       {"<CALL:abc>N0CALL\r\n", ADIF_LINE_DONE, "CALL=|", value_end_broken + "<CALL:0>"},
@@ -191,27 +225,106 @@ TEST(AdifReader, DuplicateFieldSetsTheErrorAndReadingGoesOn) {
   EXPECT_EQ(r.error, "Duplicate field: <CALL:5>K1ABC");
 }
 
-TEST(AdifReader, LinesWithoutLineEndWithinTheBufferAreTruncated) {
-  const std::string full(1023, 'x');
-  const std::string tag = "<CALL:6>N0CALL ";
+TEST(AdifReader, NulByteTruncatesItsLine) {
+  const auto with_nul = [](const std::string& before, const std::string& after) {
+    return before + '\0' + after;
+  };
   struct Case {
     std::string input;
-    std::string shown;  // the line text in the error message
+    std::string shown;   // the line text in the error message
+    std::string fields;  // what the record holds by then
   } cases[] = {
-      {full + "\r\n", full},
-      {tag + std::string(1023 - tag.size(), 'y') + "\r\n<EOR>\r\n",
-       tag + std::string(1023 - tag.size(), 'y')},
-      {"<EOR>" + std::string(1018, ' '),
-       "<EOR>" + std::string(1018, ' ')},  // last line filling the buffer
-      {std::string("<CALL:6>N0CALL\0 <EOR>\r\n", 23), "<CALL:6>N0CALL"},  // NUL before the line end
+      {with_nul("<CALL:6>N0CALL", " <EOR>\r\n"), "<CALL:6>N0CALL", "null"},
+      {with_nul(std::string(1500, 'x'), "<EOR>\r\n"), std::string(477, 'x'), "null"},
+      // In a line a value goes on into: the value is dropped, not cut short.
+      {with_nul("<CALL:2>K1 <NOTES:9>ab\r\ncd", "ef <EOR>\r\n"), "cd", "CALL=K1|"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown.substr(0, 20));
     Reading r(c.input);
     r.error = "earlier problem";
-    EXPECT_EQ(r.next(), ADIF_TRUNCATED_LINE);
+    AdifStatus status;
+    while ((status = r.next()) == ADIF_LINE_DONE) {
+    }
+    EXPECT_EQ(status, ADIF_TRUNCATED_LINE);
     EXPECT_EQ(r.error, "ERROR: Truncated input line: " + c.shown);
-    EXPECT_EQ(r.record, nullptr);
+    EXPECT_EQ(r.fields(), c.fields);
+  }
+}
+
+TEST(AdifReader, LinesOfAnyLengthAreReadPieceByPiece) {
+  // Records on one long line, shifted byte by byte so that the ends of the
+  // line buffer's pieces fall into every tag, length and value, and onto
+  // values whose ends need the rules.
+  const std::string records =
+      "<CALL:5>K1ABC <NAME:4>J\xC3\xB6rg <NOTES:8>a\r\nb <c> <EOR> "
+      "<STATION_CALLSIGN:11>N0CALL/P <CALL:5>W9XYZ <Qso_Date:8:D>20240608 <EOR>"
+      "<COMMENT:" +
+      std::to_string(1060) + ">" + std::string(1060, 'c') +
+      " <call:2>K2 <eor>"
+      "<CALL:6>N0CALL<EOR>";
+  const std::vector<std::string> expected = {
+      "CALL=K1ABC|NAME=J\xC3\xB6rg|NOTES=a\r\nb <c>|",
+      "CALL=W9XYZ|QSO_DATE=20240608|STATION_CALLSIGN=N0CALL/P|",
+      "CALL=K2|COMMENT=" + std::string(1060, 'c') + "|",
+      "CALL=N0CALL|",
+  };
+  for (std::size_t size : {std::size_t{1024}, std::size_t{16}, std::size_t{5}}) {
+    for (std::size_t shift = 0; shift < 24; ++shift) {
+      SCOPED_TRACE("buffer " + std::to_string(size) + ", shift " + std::to_string(shift));
+      Reading r(std::string(shift, ' ') + records + "\r\n");
+      std::vector<std::string> got;
+      for (AdifStatus status; (status = r.nextWith(size)) != ADIF_END_OF_FILE;) {
+        ASSERT_NE(status, ADIF_TRUNCATED_LINE);
+        if (status != ADIF_END_OF_RECORD) continue;
+        got.push_back(r.fields());
+        r.record.reset();
+      }
+      EXPECT_EQ(got, expected);
+      EXPECT_EQ(r.error, "");
+    }
+  }
+}
+
+TEST(AdifReader, MemoryStaysWithTheRecordWhateverALengthClaims) {
+  // A flipped digit makes one value's length run far into the log, its end
+  // inside a tag of a later record: the value gives back what follows, and
+  // no record holds more than its own line, however many follow.
+  const std::string qso = "<CALL:5>K1ABC <BAND:3>20M <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  std::string tail;
+  for (int i = 0; i < 20000; ++i) tail += qso;
+  const std::string head = "<CALL:4>K1XX <NOTES:";
+  const std::string after_length = ">hello <APP_N1MM_ROVERQTH:4>FN42 <EOR>\r\n";
+  // The declared end falls on the 'A' of a CALL tag some 600 kB on.
+  const std::size_t target = tail.size() / 2 + tail.substr(tail.size() / 2).find("<CALL:") + 2;
+  const std::string digits = std::to_string(after_length.size() - 1 + target);
+  const std::string log = head + digits + after_length + tail;
+  ASSERT_EQ(log.substr(head.size() + digits.size() + 1 + std::stoul(digits), 4), "ALL:");
+
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(log.data(), 1, log.size(), file.get()), log.size());
+  for (bool from_file : {false, true}) {
+    SCOPED_TRACE(from_file ? "file" : "memory");
+    std::rewind(file.get());
+    AdifReader reader = from_file ? AdifReader(file.get()) : AdifReader(log.data(), log.size());
+    std::unique_ptr<QsoRecord> record;
+    char line[1024];
+    std::string error;
+    std::size_t records = 0, largest = 0;
+    for (AdifStatus status;
+         (status = parse_ADIF(reader, record, line, sizeof line, error)) != ADIF_END_OF_FILE;) {
+      if (status != ADIF_END_OF_RECORD) continue;
+      ASSERT_NE(record, nullptr);
+      largest = std::max(largest, record->storage.allocated());
+      if (records++ == 0) {
+        EXPECT_STREQ(find_field(record->fields, "NOTES")->value, "hello");
+      }
+      reader.release(record);
+    }
+    EXPECT_EQ(records, 20001u);
+    EXPECT_EQ(largest, 0u);  // every record fits its storage's own first block
+    EXPECT_EQ(error, "");
   }
 }
 
