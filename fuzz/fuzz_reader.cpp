@@ -11,14 +11,15 @@
 //   bit 0x10 clear  keep reading after a truncated line instead of stopping
 //                   as the driver does (the rest of that line comes next).
 //
-// Where the input's lines all fit the buffer, hold no NUL byte and close
-// every tag on their own line, the line structure must not matter: the
-// records then equal those of a plain reading of the bytes as one stream, so
-// no text after an EOR or EOH tag, nor anywhere else, is dropped. That
-// reading settles value ends by the same rules as the reader (a declared
-// length that ends where no value can end is read as UTF-8 characters or as
-// running into the next tag), from code of its own. Memory
-// held for a record stays within a small multiple of the input's size.
+// Where the input holds no NUL byte and every tag closes on its own line, the
+// line structure must not matter, however long the lines and however small
+// the buffer: the records then equal those of a plain reading of the bytes
+// as one stream, so no text after an EOR or EOH tag, nor anywhere else, is
+// dropped. That reading settles value ends by the same rules as the reader
+// (a declared length that ends where no value can end is read as running
+// into a record tag, or as UTF-8 characters, or stands and is told; a value
+// that holds <EOR> is told), from code of its own. Memory held for a record
+// stays within a small multiple of the input's size.
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -176,10 +177,17 @@ std::size_t model_character(const char* d, std::size_t at, std::size_t n) {
   return size;
 }
 
-bool model_tag(const char* d, std::size_t at, std::size_t n) {
+// How far around a declared end the reader looks, and its longest record tag.
+constexpr std::size_t kReach = 256;
+
+// Whether d[at] ('<') begins a record tag: <EOR> or <EOH> in any case, or a
+// tag with a length, NAME of letters, digits and '_', at most kReach bytes.
+// Sets `last` to how far past `at` a declared end may lie inside it.
+bool model_record_tag(const char* d, std::size_t at, std::size_t n, uint64_t& last) {
+  const std::size_t limit = std::min(n, at + kReach);
   auto count = [&](std::size_t& i, bool (*wanted)(char)) {
     const std::size_t from = i;
-    while (i < n && wanted(d[i])) ++i;
+    while (i < limit && wanted(d[i])) ++i;
     return i - from;
   };
   auto name_byte = [](char c) {
@@ -188,11 +196,33 @@ bool model_tag(const char* d, std::size_t at, std::size_t n) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
   auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
   std::size_t i = at + 1;
-  if (count(i, name_byte) == 0 || i == n) return false;
-  if (d[i] == '>') return true;
-  if (d[i++] != ':' || count(i, digit) == 0 || i == n) return false;
-  if (d[i] == '>') return true;
-  return d[i++] == ':' && count(i, letter) > 0 && i < n && d[i] == '>';
+  const std::size_t name = count(i, name_byte);
+  if (name == 0 || i == limit) return false;
+  if (d[i] == '>') {
+    std::string upper(d + at + 1, name);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    last = i - at;
+    return upper == "EOR" || upper == "EOH";
+  }
+  if (d[i++] != ':') return false;
+  const std::size_t digits_at = i;
+  if (count(i, digit) == 0 || i == limit) return false;
+  uint64_t length = 0;
+  for (std::size_t k = digits_at; k < i; ++k)
+    length = std::min<uint64_t>(length * 10 + static_cast<uint64_t>(d[k] - '0'), INT32_MAX);
+  if (d[i] != '>' && (d[i++] != ':' || count(i, letter) == 0 || i == limit || d[i] != '>'))
+    return false;
+  last = i - at + length;
+  return true;
+}
+
+bool model_holds_eor(const std::string& value) {
+  for (std::size_t i = 0; i + 5 <= value.size(); ++i) {
+    std::string five = value.substr(i, 5);
+    for (char& c : five) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (five == "<EOR>") return true;
+  }
+  return false;
 }
 
 // Where the value at `pos`, declared `length` bytes long, ends; `broken` is
@@ -202,6 +232,22 @@ std::size_t model_value_end(const char* d, std::size_t pos, int64_t length, std:
   broken = false;
   const std::size_t declared = pos + static_cast<std::size_t>(length);
   if (declared == n || may_end_value(d[declared])) return declared;
+  uint64_t last;
+  std::size_t first = declared;
+  for (std::size_t q = pos; q < declared && first == declared; ++q)
+    if (d[q] == '<' && model_record_tag(d, q, n, last)) first = q;
+  if (first < declared) {
+    // Run into a tag: the last record tag before the declared end decides.
+    const std::size_t low = declared - pos > kReach ? declared - kReach : pos;
+    for (std::size_t q = declared; q-- > low;) {
+      if (d[q] != '<' || !model_record_tag(d, q, n, last)) continue;
+      if (declared - q > last) break;
+      while (first > pos && std::strchr(" \t\r\n", d[first - 1]) != nullptr) --first;
+      return first;
+    }
+    broken = true;
+    return declared;
+  }
   // Counted in UTF-8 characters, continuing the same stretch of text.
   std::size_t end = pos;
   bool whole = true;
@@ -215,12 +261,6 @@ std::size_t model_value_end(const char* d, std::size_t pos, int64_t length, std:
     for (std::size_t q = declared; q < end; ++q)
       plain = plain && d[q] != '<' && d[q] != '\r' && d[q] != '\n';
     if (plain) return end;
-  }
-  // Run into a tag.
-  for (std::size_t q = pos; q < declared; ++q) {
-    if (d[q] != '<' || !model_tag(d, q, n)) continue;
-    while (q > pos && std::strchr(" \t\r\n", d[q - 1]) != nullptr) --q;
-    return q;
   }
   broken = true;
   return declared;
@@ -241,16 +281,8 @@ struct StreamReading {
   std::string rest;
   std::string cut;  // the tag of a value cut off by the end of the input
 
-  bool read(const char* d, std::size_t n, std::size_t line_size) {
+  bool read(const char* d, std::size_t n) {
     if (std::memchr(d, '\0', n) != nullptr) return false;
-    // Line lengths under the reader's rule: LF, or a CR that no LF follows.
-    for (std::size_t start = 0, i = 0; i < n; ++i) {
-      bool ends_line = d[i] == '\n' || (d[i] == '\r' && (i + 1 == n || d[i + 1] != '\n'));
-      if (ends_line || i + 1 == n) {
-        if (i + 1 - start >= line_size - 1) return false;
-        start = i + 1;
-      }
-    }
     std::map<std::string, std::string> fields;
     std::map<std::string, std::string> latest;
     std::string error;
@@ -301,6 +333,8 @@ struct StreamReading {
         error = "Value does not end where its length says: <" + name + ":" +
                 std::to_string(length) + ">";
       std::string value(d + pos, end - pos);
+      if (model_holds_eor(value))
+        error = "Value holds an <EOR> tag: <" + name + ":" + std::to_string(length) + ">";
       if (!fields.emplace(name, value).second)
         error = "Duplicate field: <" + name + ":" + std::to_string(length) + ">" + value;
       for (const char* key : {"CALL", "DXCC", "QSO_DATE", "TIME_ON", "BAND", "MODE"})
@@ -325,7 +359,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<QsoRecord> record;
   std::string error_text;
   StreamReading expected;
-  const bool clean = expected.read(bytes, size, line_size);
+  const bool clean = expected.read(bytes, size);
   std::size_t ends = 0;
 
   // Every call consumes at least one byte or ends the input; the bound only
