@@ -25,7 +25,9 @@ bool output_exists(const char* path);
 // process's standard output or error, or an output already opened here. On
 // POSIX a symbolic link is never followed; on Windows a link or junction at
 // the name is refused, and no one else may open the file for writing while
-// the stream is open.
+// the stream is open. A file an open made and then refuses is removed again
+// (on Windows through its handle, never by name); nothing is made through a
+// dangling link, not even the Unix one Wine follows.
 //
 // Make one per split: the files it opened stay taken until it goes, and a
 // later split's file may reuse a closed one's identity.

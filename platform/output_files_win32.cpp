@@ -51,6 +51,47 @@ bool opened_as_asked(HANDLE handle, const char* path) {
   return CompareStringOrdinal(last_part(actual), -1, last_part(asked), -1, TRUE) == CSTR_EQUAL;
 }
 
+// Readers may share an output, writers may not: a second open of the same
+// file through another spelling of its path fails instead of emptying what
+// this split is writing. A symbolic link or junction at the name is opened as
+// itself, never followed, so that it can be refused.
+constexpr DWORD kAccess = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+constexpr DWORD kShare = FILE_SHARE_READ;
+constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+
+// Opens `path` as it is, or creates it when nothing is there; `created` says
+// which, so that a file made here can be removed again. Two steps, not
+// OPEN_ALWAYS: Wine follows a Unix symbolic link at the name, and an
+// OPEN_ALWAYS through a dangling one creates its target outside the folder
+// while reporting an existing file. CREATE_NEW makes nothing where any link
+// stands. Only a created file is opened with DELETE, the right to remove it.
+HANDLE open_or_create(const char* path, bool& created) {
+  created = false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    HANDLE handle =
+        CreateFileA(path, kAccess | DELETE, kShare, nullptr, CREATE_NEW, kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      created = true;
+      return handle;
+    }
+    const DWORD create_error = GetLastError();
+    handle = CreateFileA(path, kAccess, kShare, nullptr, OPEN_EXISTING, kFlags, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND) return handle;
+    if (create_error != ERROR_FILE_EXISTS && create_error != ERROR_ALREADY_EXISTS) break;
+    // There for the create, gone for the open: removed in between, or a
+    // dangling link under Wine, which ends in a refusal.
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Marks the file open on `handle` for removal once its last handle closes:
+// the file itself, whatever its name leads to by then.
+void remove_when_closed(HANDLE handle) {
+  FILE_DISPOSITION_INFO dispose{};
+  dispose.DeleteFile = TRUE;
+  SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose);
+}
+
 }  // namespace
 
 bool output_exists(const char* path) {
@@ -87,17 +128,11 @@ OutputFiles::OutputFiles(std::FILE* input) {
 
 std::FILE* OutputFiles::open(const char* path) {
   if (input_unknown_) return nullptr;
-  // Readers may share the file, writers may not: a second open of the same
-  // file through another spelling of its path fails instead of emptying what
-  // this split is writing. A symbolic link or junction at the name is opened
-  // as itself, never followed, so that it can be refused below. OPEN_ALWAYS
-  // leaves an existing file as it is until the checks have passed.
-  HANDLE handle =
-      CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  bool created = false;
+  HANDLE handle = open_or_create(path, created);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
 
+  // Checked on the open handle, not the name; only then is the file emptied.
   BY_HANDLE_FILE_INFORMATION info;
   OpenedFile opened;
   if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
@@ -111,11 +146,16 @@ std::FILE* OutputFiles::open(const char* path) {
   // From here the descriptor, and then the stream, own the handle.
   const int fd =
       usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
-  if (fd == -1) CloseHandle(handle);
   std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
-  if (fd != -1 && file == nullptr) _close(fd);
   if (file == nullptr) {
-    if (created) DeleteFileA(path);
+    // Through the handle, never by name: the file made here goes, and
+    // whatever the name may lead to by now stays.
+    if (created) remove_when_closed(handle);
+    if (fd != -1) {
+      _close(fd);
+    } else {
+      CloseHandle(handle);
+    }
     return nullptr;
   }
   taken_.push_back(opened.id);

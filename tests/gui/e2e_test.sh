@@ -12,7 +12,8 @@
 # chosen through Input and the open-file dialog and split (while its question
 # waits, the end of the session is refused). The look-alike
 # folder must stay untouched, as it must when varnel-split.exe splits both
-# logs again from its arguments and prints the status lines. The screenshot
+# logs again from its arguments and prints the status lines; over dangling
+# Unix links at output names it makes nothing at their targets. The screenshot
 # of the window with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
 #
 # Every wait is bounded and waits for something visible (a window by name, a
@@ -241,4 +242,29 @@ for f in "$folder" "$polish"; do
   wait_outputs "$f"
 done
 check_look_alike
+
+# Dangling Unix symbolic links at output names, pointing out of the folder:
+# Wine follows them where Windows opens the link itself. Each is refused,
+# stays as it was, and nothing appears at its target, not even one named like
+# the output (which the name check alone would let through).
+away=$root/away
+mkdir -p "$away"
+reset_folders
+rm -f "$folder/rover_FN42.adi"
+ln -s "$away/planted.adi" "$folder/rover_FN42.adi"
+ln -s "$away/rover_FN43.adi" "$folder/rover_FN43.adi"
+windows_path=$(win_path "$folder")
+status=0
+shown=$("$wine_run" --prefix="$prefix" "$split_exe" --overwrite "$windows_path" 2>&1 | tr -d '\r') ||
+  status=$?
+[ "$status" = 1 ] || fail "varnel-split.exe exited $status over dangling links: $shown"
+for name in rover_FN42.adi rover_FN43.adi; do
+  grep -qxF "Could not open output file ${windows_path%rover.adi}$name" <<<"$shown" ||
+    fail "no open error for the link $name: $shown"
+done
+[ -z "$(ls -A "$away")" ] || fail "a link's target was created: $(ls -A "$away")"
+[ "$(readlink "$folder/rover_FN42.adi")" = "$away/planted.adi" ] &&
+  [ "$(readlink "$folder/rover_FN43.adi")" = "$away/rover_FN43.adi" ] ||
+  fail "a dangling link was changed"
+log "dangling links at output names refused, their targets still absent"
 passed=1

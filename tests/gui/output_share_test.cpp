@@ -1,9 +1,9 @@
 // Output files on Windows: while the split writes a file, no other open for
 // writing may succeed; QTHs that differ only in letter case, which name one
 // file there, never both write it; the input is never opened as an output,
-// and a name too long for the file system counts as absent. And
-// varnel-split.exe on logs and names that would make it hang or write a file
-// it must not.
+// a name too long for the file system counts as absent, and a file made for
+// an output that then fails is removed again. And varnel-split.exe on logs
+// and names that would make it hang or write a file it must not.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "adif/output_stream.h"
 #include "fake_host.h"
@@ -62,6 +63,32 @@ TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
   EXPECT_EQ(outputs.open(alias.c_str()), nullptr);
   ASSERT_TRUE(stream.close());
   EXPECT_EQ(read_bytes(path), "<EOH>\r\n");
+}
+
+// Past the runtime's limit on streams an open fails after its file was made:
+// that file goes again, through the handle that made it, and the outputs
+// opened before it stay.
+TEST_F(OutputShare, AFileMadeButNotOpenedIsRemovedAgain) {
+  const int old_limit = _getmaxstdio();
+  ASSERT_NE(_setmaxstdio(32), -1);
+  platform::OutputFiles outputs(nullptr);
+  std::vector<std::FILE*> opened;
+  fs::path refused;
+  for (int i = 0; i < 64 && refused.empty(); ++i) {
+    const fs::path path = folder_ / ("rover_" + std::to_string(i) + ".adi");
+    std::FILE* file = outputs.open(path.string().c_str());
+    if (file != nullptr) {
+      opened.push_back(file);
+    } else {
+      refused = path;
+    }
+  }
+  for (std::FILE* file : opened) std::fclose(file);
+  _setmaxstdio(old_limit);
+  ASSERT_FALSE(refused.empty()) << "no open failed";
+  EXPECT_FALSE(fs::exists(refused)) << refused;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()),
+            static_cast<std::ptrdiff_t>(opened.size()));
 }
 
 TEST_F(OutputShare, QthsDifferingInCaseGoStraightToTheOpenFailureBox) {
