@@ -14,8 +14,8 @@
 // backslash of the text itself shows doubled (\\) only where what follows
 // it would otherwise read as an escape: another backslash, r, n or t, x and
 // two hex digits, u and four hex digits (of either case). So "D:\Logs\x.adi"
-// shows unchanged, "D:\Logs\rover.adi" as "D:\Logs\\rover.adi", and every
-// shown line reads back to one text only. A line longer than
+// shows unchanged, "D:\Logs\rover.adi" as "D:\Logs\\rover.adi", and a
+// backslash of the text never reads as an escape. A line longer than
 // kVisibleLineSize bytes after this is cut after a whole character or escape
 // and ends in "...", within the limit.
 #include <cstddef>
