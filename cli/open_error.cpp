@@ -6,6 +6,7 @@
 
 #include "platform/input_file.h"
 #include "split/paths.h"
+#include "visible_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,8 +22,8 @@ void print_open_error(const char* path, int error) {
   char reason[kMessageSize];
   char text[kMessageSize];
   std::snprintf(reason, sizeof reason, ": %s", platform::input_error_text(error));
-  std::fprintf(stderr, "%s\n",
-               format_path_message(text, sizeof text, "Error opening ", path, reason));
+  print_visible_line(stderr,
+                     format_path_message(text, sizeof text, "Error opening ", path, reason));
 }
 
 #ifdef _WIN32

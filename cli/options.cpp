@@ -167,5 +167,7 @@ const char* usage_text() {
          "when standard input is not a terminal the split stops there instead.\n"
          "Several FILEs are split in turn, each under a heading \"==> FILE <==\";\n"
          "Cancel ends the whole run. No output file is written twice in one run.\n"
+         "Printed lines show control characters and bytes outside UTF-8 as escapes\n"
+         "(\\r, \\x1b, \\u202e, \\xe9); a line past 256 bytes is cut and ends in ...\n"
          "Exit status: 0 all written, 1 something failed or was cancelled, 2 usage error.\n";
 }

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,6 +14,7 @@
 
 #include "interrupts.h"
 #include "platform/output_files.h"
+#include "visible_text.h"
 
 bool is_terminal(std::FILE* file) {
 #ifdef _WIN32
@@ -33,7 +36,8 @@ bool PosixHost::output_exists(const char* path) {
 
 std::FILE* PosixHost::open_output(const char* path) {
   if (run_files_ != nullptr && run_files_->protects(path)) {
-    std::fprintf(out_, "varnel-split: %s is another log or an earlier output of this run\n", path);
+    print_visible_line(out_, path_line("varnel-split: ", path,
+                                       " is another log or an earlier output of this run"));
     return nullptr;
   }
   std::FILE* file = outputs_.open(path);
@@ -68,10 +72,9 @@ Answer PosixHost::ask_overwrite(const char* text) {
   }
   if (!interactive_) {
     // Nobody can answer, and an existing file is never replaced without a Yes.
-    std::fprintf(out_,
-                 "varnel-split: %s already exists; run again with --overwrite to replace it"
-                 " or --skip-existing to keep it\n",
-                 last_existing_.c_str());
+    print_visible_line(out_, path_line("varnel-split: ", last_existing_.c_str(),
+                                       " already exists; run again with --overwrite to replace"
+                                       " it or --skip-existing to keep it"));
     return Answer::Cancel;
   }
   switch (prompt(text, " [y]es/[n]o/[c]ancel? ", "ync")) {
@@ -86,9 +89,10 @@ Answer PosixHost::ask_overwrite(const char* text) {
 
 Answer PosixHost::ask_after_open_failure(const char* text) {
   open_failed_ = true;
-  std::size_t length = std::strlen(text);
-  std::fputs(text, out_);
-  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', out_);
+  // The text ends in the line end of the window's box.
+  std::string_view line(text);
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  print_visible_line(out_, line);
   if (!interactive_) return Answer::Ok;  // skip this QTH, write the others
   return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::Ok : Answer::Cancel;
 }
@@ -96,7 +100,9 @@ Answer PosixHost::ask_after_open_failure(const char* text) {
 char PosixHost::prompt(const char* text, const char* choices, const char* letters) {
   char line[64];
   for (;;) {
-    std::fprintf(out_, "%s%s", text, choices);
+    // The choices show whole, however long the question.
+    const std::string question = visible_text(text, kVisibleLineSize - std::strlen(choices));
+    std::fprintf(out_, "%s%s", question.c_str(), choices);
     std::fflush(out_);
     if (!std::fgets(line, sizeof line, in_)) {
       std::fputc('\n', out_);

@@ -25,21 +25,20 @@
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
+#include "visible_text.h"
 
 namespace {
 
-// Writes the status lines; false when standard output could not take them.
+// Writes the status lines as visible_text shows them; false when standard
+// output could not take them.
 bool print_status(const StatusLists& status) {
-  for (const std::string& line : status_lines(status)) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-  }
+  for (const std::string& line : status_lines(status)) print_visible_line(stdout, line);
   return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-int usage_error(const char* error) {
-  std::fprintf(stderr, "varnel-split: %s\nTry 'varnel-split --help' for more information.\n",
-               error);
+int usage_error(const std::string& error) {
+  print_visible_line(stderr, "varnel-split: " + error);
+  std::fputs("Try 'varnel-split --help' for more information.\n", stderr);
   return 2;
 }
 
@@ -61,7 +60,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
   }
   // Before the split, so the questions it asks stand under their log's name.
   if (heading) {
-    std::printf("==> %s <==\n", path);
+    print_visible_line(stdout, path_line("==> ", path, " <=="));
     std::fflush(stdout);
   }
 
@@ -90,7 +89,7 @@ int main(int argc, char** argv) try {
   catch_interrupts();
   Options options;
   std::string error;
-  if (!parse_options(argc, argv, options, error)) return usage_error(error.c_str());
+  if (!parse_options(argc, argv, options, error)) return usage_error(error);
   if (options.help || options.version) {
     if (options.help) {
       std::fputs(usage_text(), stdout);
@@ -103,7 +102,7 @@ int main(int argc, char** argv) try {
   if (options.output_folder != nullptr) {
     if (int reason = platform::folder_error(options.output_folder)) {
       error = std::string("output folder ") + options.output_folder + ": " + std::strerror(reason);
-      return usage_error(error.c_str());
+      return usage_error(error);
     }
   }
 
@@ -114,9 +113,10 @@ int main(int argc, char** argv) try {
     LogOutcome outcome = split_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
     if (!outcome.cancelled && interrupt_signal() == 0) continue;
+    const char* reason = interrupt_signal() != 0 ? ": not split, the run was interrupted"
+                                                 : ": not split, the run was cancelled";
     for (std::size_t rest = i + 1; rest < logs; ++rest)
-      std::fprintf(stderr, "varnel-split: %s: not split, the run was %s\n", options.files[rest],
-                   interrupt_signal() != 0 ? "interrupted" : "cancelled");
+      print_visible_line(stderr, path_line("varnel-split: ", options.files[rest], reason));
     break;
   }
   if (int interrupted = interrupted_exit_status()) return interrupted;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "adif/utf8.h"
+#include "split/text_controls.h"
 
 const char* file_name_part(const char* path) {
   const char* name = path;
@@ -15,11 +16,16 @@ const char* file_name_part(const char* path) {
 
 namespace {
 
-// Bytes that cannot stand in a Windows file name. Replacing them on every
-// platform keeps a QTH from naming another folder, the input itself, or an
-// NTFS alternate stream, and gives the same file names everywhere.
-bool unsafe_in_file_name(unsigned char c) {
-  return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;
+// The well-formed character of `size` bytes at `p` cannot stand in an
+// output file name: a byte Windows refuses in names, or a C1 or
+// bidirectional control. Replacing the first on every platform keeps a QTH
+// from naming another folder, the input itself, or an NTFS alternate stream,
+// and gives the same file names everywhere; the second would make the name
+// show as another one ("rover_<U+202E>13NF.adi" as "rover_ida.FN31").
+bool unsafe_in_file_name(const unsigned char* p, std::size_t size) {
+  if (size == 1) return *p < 0x20 || std::strchr("\\/:*?\"<>|", *p) != nullptr;
+  const char32_t c = text_controls::code_point(p, size);
+  return text_controls::is_c1_control(c) || text_controls::is_bidi_control(c);
 }
 
 // `folder` as the start of a path inside it ("" stays the current folder).
@@ -97,9 +103,12 @@ std::string output_path(const char* input_path, const char* qth, const char* out
   const auto* end = q + std::strlen(qth);
   while (q != end) {
     const std::size_t length = utf8::character_size(q, end);
-    if (length == 0 || (length == 1 && unsafe_in_file_name(*q))) {
+    if (length == 0) {
       path.push_back('_');
       q += 1;
+    } else if (unsafe_in_file_name(q, length)) {
+      path.push_back('_');  // one for the whole character
+      q += length;
     } else {
       path.append(reinterpret_cast<const char*>(q), length);
       q += length;

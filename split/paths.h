@@ -12,8 +12,9 @@ const char* file_name_part(const char* path);
 // name cut at the first dot, then "_", the QTH and ".adi". In the name only,
 // bytes that cannot stand in a Windows file name become '_', so a QTH can
 // never lead outside the input's folder, and so does every byte that is not
-// part of well-formed UTF-8: every name made is valid UTF-8. With an
-// `output_folder` the file goes there instead, under the same name.
+// part of well-formed UTF-8 (every name made is valid UTF-8) and every C1 or
+// bidirectional control (text_controls.h), so no name shows as another. With
+// an `output_folder` the file goes there instead, under the same name.
 std::string output_path(const char* input_path, const char* qth,
                         const char* output_folder = nullptr);
 

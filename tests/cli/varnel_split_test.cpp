@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "golden_case.h"
+#include "visible_text.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ TEST_P(GoldenCli, PrintsStatusWritesFilesAndExits) {
 
   Outcome run = run_in(work, binary + " " + golden::first_line(case_dir / "args") + " rover.adi");
 
-  EXPECT_EQ(golden::read_bytes(case_dir / "status.txt"), run.out);
+  EXPECT_EQ(golden::printed(case_dir), run.out);
   EXPECT_EQ(std::atoi(golden::first_line(case_dir / "exit_code").c_str()), run.exit_code);
   golden::expect_same_files(golden::files_under(case_dir / "after"), golden::outputs(work));
   if (fs::exists(case_dir / "stderr_has.txt")) {
@@ -67,6 +68,77 @@ TEST_P(GoldenCli, PrintsStatusWritesFilesAndExits) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenCli, testing::ValuesIn(golden::case_names()),
                          golden::case_label);
+
+// Every control, bidirectional control and byte outside UTF-8 shows as an
+// escape, a backslash doubles only where it would start one, and a long text
+// is cut after a whole character or escape.
+TEST(VisibleText, EscapesWhatHidesOrForgesAndCutsLongLines) {
+  struct Case {
+    std::string text;
+    std::size_t limit;
+    std::string shown;
+  };
+  const std::size_t line = kVisibleLineSize;
+  const Case cases[] = {
+      {"Wrote    2 QSOs to rover_FN31.adi", line, "Wrote    2 QSOs to rover_FN31.adi"},
+      {"rover_Łódź Ро ログ 📡 ~", line, "rover_Łódź Ро ログ 📡 ~"},
+      // C0 controls, DEL; a NUL inside the text too.
+      {"a\tb\r\nc", line, "a\\tb\\r\\nc"},
+      {std::string("\x01\x1b[2K\x1f\x7f\0z", 9), line, "\\x01\\x1b[2K\\x1f\\x7f\\x00z"},
+      // C1 controls as UTF-8; U+00A0 after them is no control.
+      {"\xc2\x80\xc2\x85\xc2\x9b\xc2\x9f\xc2\xa0", line, "\\u0080\\u0085\\u009b\\u009f\xc2\xa0"},
+      // Every bidirectional control, between neighbours that are none.
+      {"\xd8\x9b\xd8\x9c\xe2\x80\x8d\xe2\x80\x8e\xe2\x80\x8f\xe2\x80\x90", line,
+       "\xd8\x9b\\u061c\xe2\x80\x8d\\u200e\\u200f\xe2\x80\x90"},
+      {"\xe2\x80\xa9\xe2\x80\xaa\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad\xe2\x80\xae\xe2\x80\xaf", line,
+       "\xe2\x80\xa9\\u202a\\u202b\\u202c\\u202d\\u202e\xe2\x80\xaf"},
+      {"\xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa7\xe2\x81\xa8\xe2\x81\xa9\xe2\x81\xaa", line,
+       "\xe2\x81\xa5\\u2066\\u2067\\u2068\\u2069\xe2\x81\xaa"},
+      // Bytes outside well-formed UTF-8, one escape each.
+      {"Montr\xe9"
+       "al \x85",
+       line, "Montr\\xe9al \\x85"},
+      {"\x80\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80Gr\xc3", line,
+       "\\x80\\xc0\\xaf\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80Gr\\xc3"},
+      // A backslash doubles only before what would read as an escape.
+      {"D:\\Logs\\x.adi", line, "D:\\Logs\\x.adi"},
+      {"D:\\Logs\\rover.adi", line, "D:\\Logs\\\\rover.adi"},
+      {"\\\\server\\share\\", line, "\\\\\\server\\share\\"},
+      {"\\n \\t \\a \\x1b \\xA0 \\x1 \\xg1", line, "\\\\n \\\\t \\a \\\\x1b \\\\xA0 \\x1 \\xg1"},
+      {"\\u202E \\u202 \\\x1b \\\xe2\x80\xae", line, "\\\\u202E \\u202 \\\\\\x1b \\\\\\u202e"},
+      // Cuts: the text fits to the last byte, or gives way to "..." after
+      // the last whole character or escape that leaves room for it.
+      {"0123456789", 10, "0123456789"},
+      {"0123456789A", 10, "0123456..."},
+      {"012345\x1b", 10, "012345\\x1b"},
+      {"0123456\x1b", 10, "0123456..."},
+      {"01234\x1bZZ", 10, "01234..."},
+      {"012345\xc5\x81\xc5\x81\xc5\x81", 10, "012345..."},
+      {"012345\\rxx", 10, "012345..."},
+      {"012345\\rx", 10, "012345\\\\rx"},
+      {std::string(256, 'x'), line, std::string(256, 'x')},
+      {std::string(257, 'x'), line, std::string(253, 'x') + "..."},
+      {std::string(5000000, '\x07'), line,
+       [] {
+         std::string bells;
+         for (int i = 0; i < 63; ++i) bells += "\\x07";
+         return bells + "...";
+       }()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    const std::string shown = visible_text(c.text, c.limit);
+    EXPECT_EQ(c.shown, shown);
+    EXPECT_LE(shown.size(), c.limit);
+  }
+  // A long path gives way in its folder, so the name and the end still show.
+  const std::string deep = "/" + std::string(150, 'a') + "/" + std::string(150, 'b') + "/r.adi";
+  const std::string heading = path_line("==> ", deep.c_str(), " <==");
+  EXPECT_EQ(kVisibleLineSize, heading.size());
+  EXPECT_EQ("==> /aaaa", heading.substr(0, 9));
+  EXPECT_EQ("bbbb/r.adi <==", heading.substr(heading.size() - 14));
+  EXPECT_NE(std::string::npos, heading.find("..."));
+}
 
 TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   struct Case {
@@ -108,6 +180,9 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"missing.adi", 1, false, "Error opening missing.adi: "},
       {"missing.adi other.adi", 1, false, "Error opening other.adi: "},
       {deep.c_str(), 1, false, deep_error.c_str()},
+      // Names from the command line show their controls as escapes.
+      {"\"$(printf 'a\\033[2Jb.adi')\"", 1, false, "Error opening a\\x1b[2Jb.adi: "},
+      {"--\"$(printf 'x\\033')\" rover.adi", 2, false, "unknown option --x\\x1b\n"},
   };
   const fs::path work = golden::make_temp_folder("cli-usage");
   ASSERT_FALSE(work.empty());
@@ -201,6 +276,20 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
        "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
        "==> sub/a.adi <==\nDid not create any output files!\n\n",
        "Could not open output file out/a_FN31.adi\n", "a.adi b.adi out/a_FN31.adi:K1AA sub/a.adi"},
+      // A name's controls show as escapes, in the headings, the status lines
+      // and the messages alike.
+      {"log \"$(printf 'c\\033d.adi')\" K1CC FN31", "\"$(printf 'c\\033d.adi')\" a.adi", 0,
+       "==> c\\x1bd.adi <==\nWrote    1 QSOs to c\\x1bd_FN31.adi\n\n"
+       "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n",
+       nullptr,
+       "a.adi a_FN31.adi:K1AA b.adi c\x1b"
+       "d.adi c\x1b"
+       "d_FN31.adi:K1CC"},
+      {"mkdir \"$(printf 'o\\033ut')\" && printf old >\"$(printf 'o\\033ut')/a_FN31.adi\"",
+       "-o \"$(printf 'o\\033ut')\" a.adi", 1, none,
+       "varnel-split: o\\x1but/a_FN31.adi already exists; run again with --overwrite",
+       "a.adi b.adi o\x1b"
+       "ut/a_FN31.adi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.setup) + " / " + c.args);

@@ -241,4 +241,43 @@ TEST_F(OutputShare, VarnelSplitExeRefusesDevicesAndShortNames) {
   EXPECT_FALSE(fs::exists(folder_ / L"\xfffd_FN31.adi"));
 }
 
+// varnel-split.exe shows what a log holds as escapes, as on Linux: the golden
+// cases whose lines need escaping or cutting print their printed.txt (after
+// the core's own line on standard error, when the case has one) and write
+// their files. A backslash of a Windows path doubles only before what would
+// read as an escape.
+TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
+  auto names_in = [](const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const fs::path golden = fs::path(VARNEL_TEST_DATA) / "golden";
+  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail"}) {
+    SCOPED_TRACE(name);
+    const fs::path case_dir = golden / name, work = folder_ / name;
+    fs::create_directories(work);
+    fs::copy_file(case_dir / "rover.adi", work / "rover.adi");
+    const fs::path printed = case_dir / "printed.txt";
+    std::string expected = read_bytes(fs::exists(printed) ? printed : case_dir / "status.txt");
+    if (fs::exists(case_dir / "stderr_has.txt"))
+      expected = read_bytes(case_dir / "stderr_has.txt") + expected;
+    const DWORD exit_code = std::stoul(read_bytes(case_dir / "exit_code"));
+
+    EXPECT_EQ(run_split_exe(work, L"rover.adi"), std::make_pair(exit_code, expected));
+    std::vector<std::string> written = names_in(work);
+    written.erase(std::find(written.begin(), written.end(), "rover.adi"));
+    EXPECT_EQ(names_in(case_dir / "after"), written);
+    for (const std::string& file : written)
+      EXPECT_EQ(read_bytes(case_dir / "after" / file), read_bytes(work / file)) << file;
+  }
+  const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
+  EXPECT_EQ(run_split_exe(folder_, L"sub\\x.adi"),
+            std::make_pair(DWORD{1}, "Error opening sub\\x.adi" + missing));
+  EXPECT_EQ(run_split_exe(folder_, L"sub\\rover.adi"),
+            std::make_pair(DWORD{1}, "Error opening sub\\\\rover.adi" + missing));
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // Whole splits through the driver, checked against the golden cases in
-// tests/data/golden (see tests/cli/golden_case.h for their layout).
+// tests/data/golden (see tests/support/golden_case.h for their layout).
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -31,7 +31,7 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
   struct Case {
     const char* input;
     std::string qth;
-    const char* output;
+    std::string output;
     const char* folder = nullptr;  // the output folder, when one is given
   } cases[] = {
       {"D:\\Logs\\rover.adi", "ME", "D:\\Logs\\rover_ME.adi"},
@@ -67,11 +67,32 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
        "rover____________.adi"},  // overlong
       {"rover.adi", "\xed\xa0\x80\xf4\x90\x80\x80\xf5\x80\xff",
        "rover___________.adi"},  // surrogate, too high
-      // The first and last sequence of each length and around the surrogates.
+      // The first and last sequence of each length and around the surrogates
+      // (the first, U+0080, is a C1 control).
       {"rover.adi", "\xc2\x80\xdf\xbf\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf",
-       "rover_\xc2\x80\xdf\xbf\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf.adi"},
+       "rover__\xdf\xbf\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf.adi"},
       {"rover.adi", "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
        "rover_\xf0\x90\x80\x80\xf4\x8f\xbf\xbf.adi"},
+      // A C1 or bidirectional control, which would make the name show as
+      // another, becomes one '_'; the characters next to them stay.
+      {"/logs/rover.adi",
+       "\xe2\x80\xae"
+       "13NF",
+       "/logs/rover__13NF.adi"},
+      {"rover.adi",
+       "FN\xc2\x85"
+       "42\xc2\x9f\xc2\xa0",
+       "rover_FN_42_\xc2\xa0.adi"},
+      {"rover.adi",
+       "\xd8\x9c\xe2\x80\x8e\xe2\x80\x8f"                              // U+061C, U+200E, U+200F
+       "\xe2\x80\xaa\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad\xe2\x80\xae"  // U+202A to U+202E
+       "\xe2\x81\xa6\xe2\x81\xa7\xe2\x81\xa8\xe2\x81\xa9",             // U+2066 to U+2069
+       "rover_" + std::string(12, '_') + ".adi"},
+      {"rover.adi",
+       "\xd8\x9b\xe2\x80\x8d\xe2\x80\x90"                   // U+061B, U+200D, U+2010
+       "\xe2\x80\xa9\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa",  // U+2029, U+202F, U+2065, U+206A
+       std::string("rover_\xd8\x9b\xe2\x80\x8d\xe2\x80\x90") +
+           "\xe2\x80\xa9\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa.adi"},
       // An output folder takes the place of the input's, the name stays the input's.
       {"/logs/rover.adi", "FN31", "out/rover_FN31.adi", "out"},
       {"/logs/rover.adi", "FN31", "/out/rover_FN31.adi", "/out/"},

@@ -6,7 +6,10 @@
 //   args            options for varnel-split; the driver test answers as they do
 //   before/         files present beside the input before the split
 //   after/          every file beside the input afterwards, the input excepted
-//   status.txt      the status lines, one per line
+//   status.txt      the status lines, one per line, as the split makes them
+//   printed.txt     what varnel-split prints of them, when that differs: lines
+//                   with control characters or bytes outside UTF-8 escaped,
+//                   lines over 256 bytes cut (cli/visible_text.h)
 //   questions.txt   the questions asked, "CAPTION BUTTONS ICON: TEXT" with the
 //                   work folder as DIR and line ends as \n (none when absent)
 //   exit_code       varnel-split's exit status
@@ -40,6 +43,12 @@ inline std::vector<std::string> case_names() {
 inline std::string read_bytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What varnel-split prints on standard output for the case in `case_dir`.
+inline std::string printed(const fs::path& case_dir) {
+  const fs::path printed = case_dir / "printed.txt";
+  return read_bytes(fs::exists(printed) ? printed : case_dir / "status.txt");
 }
 
 // The first line of `path` without its line end ("" when absent).
