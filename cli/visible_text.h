@@ -10,14 +10,11 @@
 //   C1 controls, bidirectional controls as \u and four hex digits (\u0085, \u202e):
 //                                       U+0080 to U+009F, U+061C, U+200E, U+200F,
 //                                       U+202A to U+202E, U+2066 to U+2069
-// with lower-case hex digits. Every other character shows as it is. A
-// backslash of the text itself shows doubled (\\) only where what follows
-// it would otherwise read as an escape: another backslash, r, n or t, x and
-// two hex digits, u and four hex digits (of either case). So "D:\Logs\x.adi"
-// shows unchanged, "D:\Logs\rover.adi" as "D:\Logs\\rover.adi", and a
-// backslash of the text never reads as an escape. A line longer than
-// kVisibleLineSize bytes after this is cut after a whole character or escape
-// and ends in "...", within the limit.
+// with lower-case hex digits. Every other character shows as it is, a
+// backslash too, so that a Windows path reads as it was typed: the escapes
+// are there to keep a line whole and readable, not to be parsed back. A
+// line longer than kVisibleLineSize bytes after this is cut after a whole
+// character or escape and ends in "...", within the limit.
 #include <cstddef>
 #include <cstdio>
 #include <string>

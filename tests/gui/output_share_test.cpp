@@ -244,8 +244,7 @@ TEST_F(OutputShare, VarnelSplitExeRefusesDevicesAndShortNames) {
 // varnel-split.exe shows what a log holds as escapes, as on Linux: the golden
 // cases whose lines need escaping or cutting print their printed.txt (after
 // the core's own line on standard error, when the case has one) and write
-// their files. A backslash of a Windows path doubles only before what would
-// read as an escape.
+// their files. A Windows path shows as it was typed, backslashes and all.
 TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
   auto names_in = [](const fs::path& folder) {
     std::vector<std::string> names;
@@ -277,7 +276,7 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
   EXPECT_EQ(run_split_exe(folder_, L"sub\\x.adi"),
             std::make_pair(DWORD{1}, "Error opening sub\\x.adi" + missing));
   EXPECT_EQ(run_split_exe(folder_, L"sub\\rover.adi"),
-            std::make_pair(DWORD{1}, "Error opening sub\\\\rover.adi" + missing));
+            std::make_pair(DWORD{1}, "Error opening sub\\rover.adi" + missing));
 }
 
 }  // namespace
