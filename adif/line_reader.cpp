@@ -195,9 +195,17 @@ const char* LineReader::next_whole_line(std::size_t size, std::size_t& count) {
   const char* start = data_ + pos_;
   const std::size_t held = end_ - pos_;
   const std::size_t at = scan::line_break(start, std::min(held, size - 1));
+  if (at == size - 1) {
+    // A piece of a longer line: size - 1 bytes, none of them a line end or NUL.
+    pos_ += at;
+    buffer_taken_ += at;
+    buffer_held_ += at;
+    count = at;
+    return start;
+  }
   // Any other case, a line that runs past the buffer among them, is
   // read_line's to handle.
-  if (at == held || at == size - 1 || start[at] == '\0') return nullptr;
+  if (at == held || start[at] == '\0') return nullptr;
   std::size_t length = at + 1;
   if (start[at] == '\r') {
     if (length == held) return nullptr;  // what follows the CR is not read yet

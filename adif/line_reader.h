@@ -32,9 +32,11 @@ class LineReader {
   // that a byte other than LF follows, within the buffered input and within
   // size - 1 bytes, and holds no NUL, returns where it starts in the buffer
   // and sets `count` to its length, line end included; the line then counts
-  // as read. Text handed back comes this way too, up to its first line end
-  // or size - 1 bytes. Otherwise returns null and reads nothing: read_line
-  // gives such a line. The bytes stay valid until the next read.
+  // as read. So does the next piece of a longer line, size - 1 bytes that
+  // hold no line end and no NUL. Text handed back comes this way too, up to
+  // its first line end or size - 1 bytes. Otherwise returns null and reads
+  // nothing: read_line gives such a line. The bytes stay valid until the
+  // next read.
   const char* next_whole_line(std::size_t size, std::size_t& count);
 
   // Hands back the last `count` bytes read, of which `bytes` is a copy (it

@@ -23,7 +23,7 @@ std::vector<std::string> all_lines(LineReader& reader, std::size_t size, bool wh
       EXPECT_TRUE(n > 0 && n < size);
       const std::string line(whole, n);
       EXPECT_EQ(line.find('\0'), std::string::npos);
-      EXPECT_TRUE(line.back() == '\n' || line.back() == '\r');
+      EXPECT_TRUE(line.back() == '\n' || line.back() == '\r' || n == size - 1);
       lines.push_back(line);
       continue;
     }
