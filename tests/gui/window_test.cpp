@@ -212,7 +212,9 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
       write_file("rover.log.adi", "<EOH>\r\n" + record("FN31PR_HILLTOP") +
                                       record("FN31PR_HILLTOP") + record("FN42"));
   const std::string none = write_file("none.adi", "<CALL:4>W1AW <EOR>\r\n");
-  const std::string cut = write_file("cut.adi", record("A") + std::string(1100, 'x'));
+  // A NUL byte truncates its line: the split stops there with an error.
+  const std::string cut =
+      write_file("cut.adi", record("A") + std::string(1100, 'x') + std::string(1, '\0'));
   const std::string longer =
       write_file("longer.adi", record("A_VERY_LONG_QTH_NAME_FOR_THE_EXTENT"));
   // A log in a Polish folder beside its look-alike, with a UTF-8 and a
