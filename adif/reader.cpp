@@ -21,15 +21,16 @@
  * goes back to the input and is read first by the next call, so records
  * sharing a line are all read, each in the memory of its own text.
  *
- * Recovery: a tag that its line ends before it closes is ignored. A value
- * cut short by the end of the input is dropped and reported; a value's
- * declared end is looked at before any of its bytes are gathered, so a
- * corrupt length never pulls the rest of the log into memory. A declared
- * length followed by a byte no value can end before (not '<', a blank or a
- * line end) is read as its writer meant it: up to the tag it runs into, or
- * as UTF-8 characters (adif/value_end.h); failing both it stands, and is
- * reported. So is a value that, as read, holds an <EOR> tag: its length
- * swallowed whole records.
+ * Recovery: a tag that its line ends before it closes is ignored, and so
+ * is one still open 64 KiB after its '<'. A value cut short by the end of
+ * the input is dropped and reported; a value's declared end is looked at
+ * before any of its bytes are gathered, so a corrupt length never pulls the
+ * rest of the log into memory. A declared length followed by a byte no
+ * value can end before (not '<', a blank or a line end) is read as its
+ * writer meant it: up to the tag it runs into, or as UTF-8 characters
+ * (adif/value_end.h); failing both it stands, and is reported. So is a
+ * value that, as read, holds an <EOR> tag: its length swallowed whole
+ * records.
  */
 #include "adif/reader.h"
 
@@ -42,6 +43,9 @@
 #include "adif/value_text.h"
 
 namespace {
+
+// The longest unfinished tag the reader holds while it reads on for its end.
+constexpr std::size_t kLongestTag = 1 << 16;
 
 bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -272,8 +276,11 @@ AdifStatus read_fields(Call& call, char* scan) {
     Tag tag;
     if (!read_tag(call.trees, open, end, tag)) {
       // A tag unfinished where its line ends is ignored; where only the
-      // piece ends, the line goes on, and the tag with it.
+      // piece ends, the line goes on, and the tag with it. So does every
+      // '<' after it: their names would run on as far. A tag longer than
+      // any log writes is damage, and is not held in memory to its end.
       if (!call.text.open()) break;
+      if (static_cast<std::size_t>(end - open) >= kLongestTag) break;
       scan = call.text.extend(open, 2 * static_cast<std::size_t>(end - open), true);
       if (scan == nullptr) {
         if (call.text.truncated()) return ADIF_TRUNCATED_LINE;

@@ -328,6 +328,17 @@ TEST(AdifReader, MemoryStaysWithTheRecordWhateverALengthClaims) {
   }
 }
 
+TEST(AdifReader, ATagStillOpenAfter64KiBIsNone) {
+  // Its name would run on into the next tag; no writer makes such a tag,
+  // and the reader does not hold one to its end.
+  Reading r("<" + std::string(70000, 'A') + "<CALL:2>K1 <EOR>\r\n");
+  AdifStatus status;
+  while ((status = r.next()) == ADIF_LINE_DONE) {
+  }
+  EXPECT_EQ(status, ADIF_END_OF_RECORD);
+  EXPECT_EQ(r.fields(), "CALL=K1|");
+}
+
 TEST(AdifReader, LineOneByteShortOfTheBufferIsReadWithoutItsLineFeed) {
   const std::string tag = "<CALL:6>N0CALL";
   Reading r(tag + std::string(1022 - tag.size(), ' ') + "\r\n<EOR>\r\n");
