@@ -34,6 +34,7 @@
  */
 #include "adif/reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -281,7 +282,8 @@ AdifStatus read_fields(Call& call, char* scan) {
       // any log writes is damage, and is not held in memory to its end.
       if (!call.text.open()) break;
       if (static_cast<std::size_t>(end - open) >= kLongestTag) break;
-      scan = call.text.extend(open, 2 * static_cast<std::size_t>(end - open), true);
+      const auto held = static_cast<std::size_t>(end - open);
+      scan = call.text.extend(open, std::min(2 * held, kLongestTag), true);
       if (scan == nullptr) {
         if (call.text.truncated()) return ADIF_TRUNCATED_LINE;
         break;
