@@ -283,7 +283,7 @@ AdifStatus read_fields(Call& call, char* scan) {
       if (!call.text.open()) break;
       if (static_cast<std::size_t>(end - open) >= kLongestTag) break;
       const auto held = static_cast<std::size_t>(end - open);
-      scan = call.text.extend(open, std::min(2 * held, kLongestTag), true);
+      scan = call.text.extend(open, std::min(WorkingText::grown(held), kLongestTag), true);
       if (scan == nullptr) {
         if (call.text.truncated()) return ADIF_TRUNCATED_LINE;
         break;

@@ -70,8 +70,8 @@ const char* first_tag(WorkingText& text, char*& value, uint64_t declared, bool& 
     }
     if (undecided == nullptr && (before == declared || input_ended)) return nullptr;
     from = undecided != nullptr ? static_cast<uint64_t>(undecided - value) : before;
-    // Doubling what is held keeps a long value's search linear.
-    const uint64_t want = std::min(declared + value_end::kReach, std::max(2 * held, held + 1));
+    const uint64_t want =
+        std::min(declared + value_end::kReach, uint64_t{WorkingText::grown(held)});
     char* moved = text.extend(value, static_cast<std::size_t>(want), false);
     if (moved == nullptr) {
       if (text.truncated() || text.lines().failed()) {
@@ -93,7 +93,7 @@ int64_t end_by_characters(WorkingText& text, char*& value, int32_t declared, boo
         value_end::by_characters(value, declared, text.end(), text.more_may_follow(), needs_more);
     if (!needs_more) return end != nullptr ? end - value : -1;
     const auto held = static_cast<std::size_t>(text.end() - value);
-    char* moved = text.extend(value, std::max(2 * held, held + text.piece_size()), false);
+    char* moved = text.extend(value, WorkingText::grown(held), false);
     if (moved == nullptr && (text.truncated() || text.lines().failed())) {
       stop = true;
       return -1;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "adif/padding.h"
-
 namespace {
 
 bool ends_line(char c) { return c == '\n' || c == '\r'; }
@@ -35,33 +33,28 @@ char* WorkingText::start(const char* piece, std::size_t length) {
 }
 
 char* WorkingText::extend(char* keep, std::size_t want, bool within_line) {
-  const auto kept = static_cast<std::size_t>(end_ - keep);
   const char* piece;
   std::size_t length;
-  const Got first = next_piece(piece, length);
-  if (first != Got::kPiece) {
-    if (first == Got::kEnd) open_ = false;
+  Got got = next_piece(piece, length);
+  if (got != Got::kPiece) {
+    if (got == Got::kEnd) open_ = false;
     return nullptr;
   }
-  // Pieces are shorter than size_, and reading stops once `want` bytes are
-  // there, so what is read fits.
-  want = std::max(want, kept + length);
-  char* text = static_cast<char*>(storage_.allocate(want + size_ + 1 + scan::kPadding));
-  std::memcpy(text, keep, kept);
-  std::size_t filled = kept;
+  // Joined apart, then copied at its size: a record that gathers many
+  // values over many calls holds no more than their bytes.
+  std::string joined(keep, static_cast<std::size_t>(end_ - keep));
   for (;;) {
-    std::memcpy(text + filled, piece, length);
-    filled += length;
+    joined.append(piece, length);
     open_ = !ends_line(piece[length - 1]);
-    if (filled >= want || (within_line && !open_)) break;
-    const Got got = next_piece(piece, length);
+    if (joined.size() >= want || (within_line && !open_)) break;
+    got = next_piece(piece, length);
     if (got == Got::kTruncated) return nullptr;
     if (got == Got::kEnd) {
       open_ = false;
       break;
     }
   }
-  std::memset(text + filled, 0, 1 + scan::kPadding);
-  end_ = text + filled;
+  char* text = storage_.copy(joined.data(), joined.size());
+  end_ = text + joined.size();
   return text;
 }

@@ -32,9 +32,9 @@ class WorkingText {
 
   // A new text of the text from `keep` to its end followed by the next
   // pieces, until it holds `want` bytes from `keep` (or, `within_line`, a
-  // line end comes first). Returns where `keep`'s bytes now start, or null
-  // when nothing could be read: at the end of the input, after which the
-  // text counts as ending its line, or at a piece that holds a NUL.
+  // line end comes first). Returns where `keep`'s bytes now start, or null when nothing could
+  // be read: at the end of the input, after which the text counts as ending
+  // its line, or at a piece that holds a NUL.
   char* extend(char* keep, std::size_t want, bool within_line);
 
   char* end() const { return end_; }
@@ -45,7 +45,10 @@ class WorkingText {
   bool truncated() const { return truncated_; }
   // Whether more input may follow the text.
   bool more_may_follow() { return open_ || lines_.peek() >= 0; }
-  std::size_t piece_size() const { return size_; }
+  // How much to ask of extend() to read on from a text that holds `held`
+  // bytes from where it keeps: twice that, so that a long stretch costs
+  // linear time, and never less than a few dozen bytes more.
+  static std::size_t grown(std::size_t held) { return held + (held > 64 ? held : 64); }
   LineReader& lines() { return lines_; }
 
  private:
