@@ -301,8 +301,10 @@ AdifStatus read_fields(Call& call, char* scan) {
       keep_rest(call, tag.value);
       return ended;
     }
-    if (static_cast<std::size_t>(end - tag.value) <= static_cast<std::size_t>(tag.length) ||
-        !value_end::ends_value(tag.value[tag.length])) {
+    if (__builtin_expect(
+            static_cast<std::size_t>(end - tag.value) <= static_cast<std::size_t>(tag.length) ||
+                !value_end::ends_value(tag.value[tag.length]),
+            0)) {
       AdifStatus ended;
       const SettledValue settled = settle(call, tag.name, tag.value, tag.declared, ended);
       if (settled.outcome != SettledValue::kSettled) return ended;
@@ -311,7 +313,9 @@ AdifStatus read_fields(Call& call, char* scan) {
       end = call.text.end();
     }
     // "<EOR>" takes five bytes: shorter values, many of them, need no look.
-    if (tag.length >= 5 && scan::holds_tag_start(tag.value, static_cast<std::size_t>(tag.length)) &&
+    if (__builtin_expect(tag.length >= 5 &&
+                             scan::holds_tag_start(tag.value, static_cast<std::size_t>(tag.length)),
+                         0) &&
         value_end::holds_end_of_record(tag.value, static_cast<std::size_t>(tag.length)))
       tell_value_problem(call, ADIF_VALUE_HOLDS_EOR, tag.name, tag.declared);
     store_field(call, tag);

@@ -25,13 +25,6 @@ WorkingText::Got WorkingText::next_piece(const char*& piece, std::size_t& length
   return Got::kTruncated;
 }
 
-char* WorkingText::start(const char* piece, std::size_t length) {
-  char* text = storage_.copy(piece, length);
-  end_ = text + length;
-  open_ = length > 0 && !ends_line(piece[length - 1]);
-  return text;
-}
-
 char* WorkingText::extend(char* keep, std::size_t want, bool within_line) {
   const char* piece;
   std::size_t length;

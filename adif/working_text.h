@@ -28,7 +28,12 @@ class WorkingText {
   Got next_piece(const char*& piece, std::size_t& length);
 
   // Makes the text a copy of `length` bytes at `piece` and returns its start.
-  char* start(const char* piece, std::size_t length);
+  char* start(const char* piece, std::size_t length) {
+    char* text = storage_.copy(piece, length);
+    end_ = text + length;
+    open_ = length > 0 && piece[length - 1] != '\n' && piece[length - 1] != '\r';
+    return text;
+  }
 
   // A new text of the text from `keep` to its end followed by the next
   // pieces, until it holds `want` bytes from `keep` (or, `within_line`, a
