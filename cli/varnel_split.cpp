@@ -21,7 +21,6 @@
 #include "posix_host.h"
 #include "process_start.h"
 #include "run_files.h"
-#include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
@@ -50,11 +49,11 @@ struct LogOutcome {
 // Splits the log at `path` and prints its status lines, under a heading when
 // `heading` (the lines always end with an empty one, which sets the next
 // heading apart as head(1) does).
-LogOutcome split_log(const char* path, const Options& options, bool heading, RunFiles& run_files) {
-  // Bytes as stored: text mode on Windows would eat CRs and stop at 0x1A.
-  platform::InputFile input(std::fopen(path, "rb"));
-  const int reason = input ? platform::check_input(input.get()) : errno;
-  if (reason != 0) {
+LogOutcome split_one_log(const char* path, const Options& options, bool heading,
+                         RunFiles& run_files) {
+  int reason = 0;
+  platform::InputFile input = platform::open_input(path, reason);
+  if (!input) {
     print_open_error(path, reason);
     return {1, false};
   }
@@ -66,17 +65,12 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
 
   run_files.start_log(input.get());
   PosixHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
-  StatusLists status;
-  std::unique_ptr<QthFile> registry =
-      split_by_qth(input.get(), path, host, status, options.output_folder);
+  const SplitResult result = split_log(input.get(), path, host, options.output_folder);
   input.reset();
-  if (close_qth_files(registry.get(), status) == 0)
-    add_status_message(2, status, "Did not create any output files!");
-  registry.reset();
   run_files.end_log();
 
-  bool printed = print_status(status);
-  bool failed = status.heads[2] != nullptr || host.cancelled() || host.open_failed();
+  bool printed = print_status(result.status);
+  bool failed = result.failed() || host.cancelled() || host.open_failed();
   return {failed || !printed ? 1 : 0, host.cancelled()};
 }
 
@@ -110,7 +104,7 @@ int main(int argc, char** argv) try {
   const std::size_t logs = options.files.size();
   int exit_status = 0;
   for (std::size_t i = 0; i < logs; ++i) {
-    LogOutcome outcome = split_log(options.files[i], options, logs > 1, run_files);
+    LogOutcome outcome = split_one_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
     if (!outcome.cancelled && interrupt_signal() == 0) continue;
     const char* reason = interrupt_signal() != 0 ? ": not split, the run was interrupted"

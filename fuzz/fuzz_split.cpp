@@ -30,8 +30,7 @@
 #include "adif/reader.h"
 #include "platform/output_files.h"
 #include "split/host.h"
-#include "split/qth_files.h"
-#include "split/split.h"
+#include "split/split_reader.h"
 #include "split/status.h"
 
 namespace {
@@ -199,22 +198,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t log_size = size - kControlBytes;
 
   write_input(scratch.input, log, log_size);
-  StatusLists status;
-  std::unique_ptr<QthFile> registry;
+  SplitResult result;
   if (through_file) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(std::fopen(scratch.input.c_str(), "rb"),
                                                           std::fclose);
     if (!input) fail("cannot open", scratch.input);
     ScriptedHost host(script, all_exist, input.get());
-    registry = split_by_qth(input.get(), scratch.input.c_str(), host, status);
+    result = split_log(input.get(), scratch.input.c_str(), host);
   } else {
     ScriptedHost host(script, all_exist, nullptr);
     AdifReader reader(reinterpret_cast<const char*>(log), log_size);
-    registry = split_by_qth(reader, scratch.input.c_str(), host, status);
+    result = split_log(reader, scratch.input.c_str(), host);
   }
-  int32_t closed = close_qth_files(registry.get(), status);
-  registry.reset();
-  std::vector<std::string> lines = status_lines(status);
+  const int32_t closed = result.files;
+  std::vector<std::string> lines = status_lines(result.status);
   if (closed > 0 && lines.empty()) fail("files closed but no status line", std::to_string(closed));
   // Set when replaying a reproducer, to see what the split made of it.
   if (std::getenv("FUZZ_SPLIT_VERBOSE") != nullptr)

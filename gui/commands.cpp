@@ -1,7 +1,6 @@
 #include "gui/commands.h"
 
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "gui/input_file.h"
@@ -9,7 +8,6 @@
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "platform/input_file.h"
-#include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
@@ -20,52 +18,21 @@ void add_line(HWND list, const char* text) {
   SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
-// The window's state while a split runs, however the split ends: a second
-// split and the end of the session are refused, the session's end can reach
-// the open files, and Windows shows the user why the session cannot end.
-class RunningSplit {
- public:
-  RunningSplit(WindowState& state, HWND window, std::unique_ptr<QthFile>& files)
-      : state_(state), window_(window) {
-    state.split_running = true;
-    state.session_ended = false;
-    state.split_files = &files;
-    ShutdownBlockReasonCreate(window, L"Splitting a log");
-  }
-  ~RunningSplit() {
-    ShutdownBlockReasonDestroy(window_);
-    state_.split_files = nullptr;
-    state_.split_running = false;
-  }
-  RunningSplit(const RunningSplit&) = delete;
-  RunningSplit& operator=(const RunningSplit&) = delete;
-
- private:
-  WindowState& state_;
-  HWND window_;
-};
-
 // Splits the open input and shows the outcome in the status list.
 void run_split(WindowState& state, HWND window, platform::InputFile& input) {
   SendMessageA(state.status_list, LB_RESETCONTENT, 0, 0);
-  std::unique_ptr<QthFile> registry;
-  RunningSplit running(state, window, registry);
+  SplitSession::Running running(state.split, window);
   try {
-    StatusLists lists;
-    Win32Host host(input.get(), &state.quit_pending, &state.session_ended);
-    split_by_qth(input.get(), state.input_path, host, lists, registry);
+    Win32Host host(input.get(), &state.split);
+    const SplitResult result =
+        split_log(input.get(), state.input_path, host, nullptr, running.files());
     input.reset();
-    if (close_qth_files(registry.get(), lists) == 0) {
-      add_status_message(2, lists, "Did not create any output files!");
-    }
-    registry.reset();
     show_status_groups(
-        lists, [&](const StatusMessage* head) { return show_status_list(state, head); },
+        result.status, [&](const StatusMessage* head) { return show_status_list(state, head); },
         [&] { add_line(state.status_list, ""); });
   } catch (const std::bad_alloc&) {
     // The split ends on its own when memory runs out; only the closing pass
     // and the status lines come here, and the files are closed by then.
-    registry.reset();
     add_line(state.status_list, "ERROR: Not enough memory to finish the split");
   }
 }
@@ -79,20 +46,13 @@ bool split_command(WindowState& state, HWND window) {
     modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
     return true;
   }
-  std::FILE* opened = nullptr;
-  // Binary: the reader wants the bytes as stored, CR LF included.
-  const int error = open_input(&opened, state.input_path, "rb");
-  platform::InputFile input(opened);
+  int error = 0;
+  platform::InputFile input = platform::open_input(state.input_path, error);
   if (!input) {
     show_error_box(error, state.input_path, "opening");
     return true;
   }
-
   run_split(state, window, input);
-  if (state.quit_pending) {
-    state.quit_pending = false;
-    quit_application(state);
-  }
   return false;
 }
 
@@ -129,10 +89,10 @@ bool handle_command(WindowState& state, HWND window, WPARAM wParam) {
   if (HIWORD(wParam) != 0) return false;
   switch (LOWORD(wParam)) {
     case ID_INPUT:
-      if (!state.split_running) choose_input_file(state);
+      if (!state.split.running()) choose_input_file(state);
       return false;
     case ID_SPLIT:
-      return !state.split_running && split_command(state, window);
+      return !state.split.running() && split_command(state, window);
     case ID_HELP:
       help_command();
       return false;
@@ -140,7 +100,7 @@ bool handle_command(WindowState& state, HWND window, WPARAM wParam) {
       about_command(window);
       return false;
     case ID_EXIT:
-      quit_application(state);
+      state.split.quit();
       return false;
     default:
       return false;

@@ -86,7 +86,7 @@ void take_dropped_file(WindowState& state, HDROP drop) {
   const std::unique_ptr<std::remove_pointer_t<HDROP>, DropFinisher> release(drop);
   // Like Input: a new input in the middle of a split could name files the
   // split is writing.
-  if (state.split_running) return;
+  if (state.split.running()) return;
   const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
   if (length == 0) return;
   std::wstring path(length + 1, L'\0');
@@ -100,18 +100,6 @@ void take_command_line_file(WindowState& state, const wchar_t* command_line) {
   const std::unique_ptr<LPWSTR, LocalFreer> arguments(CommandLineToArgvW(command_line, &count));
   if (!arguments || count < 2) return;
   use_system_path(state, full_path(arguments.get()[1]));
-}
-
-int open_input(std::FILE** stream, const char* path, const char* mode) {
-  errno = 0;
-  *stream = std::fopen(path, mode);
-  if (*stream == nullptr) return errno;
-  const int problem = platform::check_input(*stream);
-  if (problem != 0) {
-    std::fclose(*stream);
-    *stream = nullptr;
-  }
-  return problem;
 }
 
 void show_error_box(int error, const char* path, const char* action) {

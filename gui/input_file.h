@@ -30,11 +30,6 @@ void take_dropped_file(WindowState& state, HDROP drop);
 // from the current folder. Nothing happens when there is no argument.
 void take_command_line_file(WindowState& state, const wchar_t* command_line);
 
-// Opens `path` with `mode` into *stream (null on failure). Returns errno as it
-// stood right after a failed attempt; platform::kNotAFile for a device, whose
-// stream is closed again before anything is read; else 0.
-int open_input(std::FILE** stream, const char* path, const char* mode);
-
 // The "Error" box for a file that could not be used: "Error ACTION PATH:" and
 // the text for `error` (platform::input_error_text); a long path gives way in
 // its folder part so that its file name and the reason show whole.

@@ -95,7 +95,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       // During a split this only books the quit: the split on the stack below
       // carries on (its list handles now lead nowhere) and closes its files.
-      quit_application(*state);
+      state->split.quit();
       break;
     case WM_COMMAND:
       if (handle_command(*state, window, wParam)) return 1;
@@ -106,10 +106,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_QUERYENDSESSION:
       // A split cut off by the end of the session leaves files that look
       // complete and are not: refuse while one runs (its reason is set).
-      if (state->split_running) return FALSE;
+      if (state->split.running()) return FALSE;
       break;
     case WM_ENDSESSION:
-      if (wParam) end_session(*state);
+      if (wParam) state->split.end_session();
       break;
     default:
       break;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "gui/modal_calls.h"
+#include "gui/split_session.h"
 #include "platform/output_files.h"
 
 namespace {
@@ -13,8 +14,10 @@ constexpr uint64_t kLookIntervalMs = 100;
 
 }  // namespace
 
+bool Win32Host::session_ended() const { return session_ != nullptr && session_->session_ended(); }
+
 Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
-  if ((stop_asking_ != nullptr && *stop_asking_) || session_ended()) return Answer::Cancel;
+  if (session_ != nullptr && session_->stop_asking()) return Answer::Cancel;
   const UINT style = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_OKCANCEL) |
                      (icon == Icon::Question ? MB_ICONQUESTION : MB_ICONERROR);
   const int pressed = modal_calls().message_box(nullptr, text, caption, style);
@@ -37,7 +40,7 @@ bool Win32Host::output_exists(const char* path) { return platform::output_exists
 std::FILE* Win32Host::open_output(const char* path) { return outputs_.open(path); }
 
 bool Win32Host::stop_requested() {
-  if (session_ended_ == nullptr) return false;
+  if (session_ == nullptr) return false;
   // The split runs inside one window message and takes no other until it
   // ends, unless a question is up. Sent messages, WM_QUERYENDSESSION and
   // WM_ENDSESSION among them, are delivered by this look at the queue;
@@ -48,5 +51,5 @@ bool Win32Host::stop_requested() {
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
-  return *session_ended_;
+  return session_->session_ended();
 }

@@ -6,17 +6,17 @@
 #include "platform/output_files.h"
 #include "split/host.h"
 
+class SplitSession;
+
 class Win32Host : public Host {
  public:
-  // While *stop_asking is true (the user has asked to quit during the split),
-  // every further question is answered Cancel without being shown, so the
-  // split winds up at once; null means always ask. Once *session_ended is
-  // true (Windows ends the session) the split is asked to stop, and questions
-  // count as Cancel whatever was pressed; null means never. `input` is the
-  // log being split, which no output may be. One host serves one split.
-  explicit Win32Host(std::FILE* input, const bool* stop_asking = nullptr,
-                     const bool* session_ended = nullptr)
-      : outputs_(input), stop_asking_(stop_asking), session_ended_(session_ended) {}
+  // `session` is the window's split session, which says when questions are
+  // to be answered Cancel unasked (a quit waits for the split) and when the
+  // split is to stop (Windows ends the session); null means always ask and
+  // never stop. `input` is the log being split, which no output may be. One
+  // host serves one split.
+  explicit Win32Host(std::FILE* input, const SplitSession* session = nullptr)
+      : outputs_(input), session_(session) {}
 
   // A message box with no owner; Yes, No and OK are reported as such, any
   // other way of closing it as Cancel.
@@ -29,10 +29,9 @@ class Win32Host : public Host {
   bool stop_requested() override;
 
  private:
-  bool session_ended() const { return session_ended_ != nullptr && *session_ended_; }
+  bool session_ended() const;
 
   platform::OutputFiles outputs_;
-  const bool* stop_asking_;
-  const bool* session_ended_;
+  const SplitSession* session_;
   uint64_t last_look_ = 0;  // GetTickCount64 when sent messages were last taken
 };

@@ -1,5 +1,6 @@
 #include "platform/input_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
@@ -18,6 +19,18 @@ int check_input(std::FILE* input) {
   (void)input;
 #endif
   return 0;
+}
+
+InputFile open_input(const char* path, int& error) {
+  errno = 0;
+  InputFile input(std::fopen(path, "rb"));
+  if (!input) {
+    error = errno;
+    return input;
+  }
+  error = check_input(input.get());
+  if (error != 0) input.reset();
+  return input;
 }
 
 const char* input_error_text(int error) {

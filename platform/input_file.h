@@ -16,6 +16,13 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // negative, so it cannot be mistaken for one.
 constexpr int kNotAFile = -1;
 
+// Opens the log at `path` for reading as bytes (text mode would eat CRs on
+// Windows and stop at 0x1A), for both front ends. Null on failure, with
+// `error` set: errno as it stood right after a failed open, or kNotAFile for
+// an input that must not be read (check_input), whose stream is closed again
+// before anything is read.
+InputFile open_input(const char* path, int& error);
+
 // 0 when the open `input` may be read as the log; kNotAFile when it must not
 // be. On Windows only a file on a disk is read: a device name (NUL, AUX,
 // COM1, also with an extension, in any folder) opens the device, whose

@@ -6,11 +6,12 @@
 #include "adif/reader.h"
 #include "adif/writer.h"
 #include "split/paths.h"
+#include "split/qth_files.h"
+#include "split/split_reader.h"
 
 namespace {
 
 constexpr std::size_t kLineSize = 1024;
-constexpr std::size_t kMessageSize = 128;
 constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s";
 
 // How the reading of records ended, which decides what the split reports.
@@ -140,8 +141,8 @@ void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
   if (input.failed()) add_path_message("ERROR: Could not read all of %s", input_path, status);
 }
 
-void run_split(AdifReader& input, const char* input_path, const char* output_folder, Host& host,
-               StatusLists& status, std::unique_ptr<QthFile>& registry) {
+Ending run_split(AdifReader& input, const char* input_path, const char* output_folder, Host& host,
+                 StatusLists& status, std::unique_ptr<QthFile>& registry) {
   SplitState state{input_path, output_folder, host, {}, registry};
   std::unique_ptr<QsoRecord> record;
   std::string error_text;
@@ -163,32 +164,68 @@ void run_split(AdifReader& input, const char* input_path, const char* output_fol
       (ending == Ending::kCancelled || (ending == Ending::kEndOfInput && input.failed())))
     ending = Ending::kInterrupted;
   report_ending(ending, result, input, record.get(), error_text, input_path, status);
+  return ending;
 }
 
 }  // namespace
 
-std::unique_ptr<QthFile> split_by_qth(AdifReader& input, const char* input_path, Host& host,
-                                      StatusLists& status, const char* output_folder) {
-  std::unique_ptr<QthFile> registry;
-  run_split(input, input_path, output_folder, host, status, registry);
-  return registry;
+// One split from first record to closed files. The registry lives here, so
+// that a handle can reach it while the split runs.
+class SplitRun {
+ public:
+  SplitRun(SplitFilesHandle* handle, SplitResult& result) : handle_(handle), result_(result) {
+    if (handle_ != nullptr) handle_->files_ = &registry_;
+  }
+  ~SplitRun() {
+    if (handle_ != nullptr) handle_->files_ = nullptr;
+  }
+  SplitRun(const SplitRun&) = delete;
+  SplitRun& operator=(const SplitRun&) = delete;
+
+  std::unique_ptr<QthFile>& registry() { return registry_; }
+
+  // Closes the files and adds their lines, as the user reads the outcome.
+  void finish() {
+    result_.files = close_qth_files(registry_.get(), result_.status);
+    if (result_.files == 0)
+      add_status_message(2, result_.status, "Did not create any output files!");
+    registry_.reset();
+  }
+
+ private:
+  SplitFilesHandle* handle_;
+  SplitResult& result_;
+  std::unique_ptr<QthFile> registry_;
+};
+
+void SplitFilesHandle::close_now() {
+  if (files_ != nullptr) close_qth_streams_now(files_->get());
 }
 
-void split_by_qth(std::FILE* input, const char* input_path, Host& host, StatusLists& status,
-                  std::unique_ptr<QthFile>& registry, const char* output_folder) {
+SplitResult split_log(AdifReader& input, const char* input_path, Host& host,
+                      const char* output_folder) {
+  SplitResult result;
+  SplitRun run(nullptr, result);
+  result.cancelled = run_split(input, input_path, output_folder, host, result.status,
+                               run.registry()) == Ending::kCancelled;
+  run.finish();
+  return result;
+}
+
+SplitResult split_log(std::FILE* input, const char* input_path, Host& host,
+                      const char* output_folder, SplitFilesHandle* files) {
+  SplitResult result;
+  SplitRun run(files, result);
   std::unique_ptr<AdifReader> reader;
   try {
     reader = std::make_unique<AdifReader>(input);
   } catch (const std::bad_alloc&) {
-    add_path_message(kOutOfMemoryLine, input_path, status);
-    return;
+    add_path_message(kOutOfMemoryLine, input_path, result.status);
   }
-  run_split(*reader, input_path, output_folder, host, status, registry);
-}
-
-std::unique_ptr<QthFile> split_by_qth(std::FILE* input, const char* input_path, Host& host,
-                                      StatusLists& status, const char* output_folder) {
-  std::unique_ptr<QthFile> registry;
-  split_by_qth(input, input_path, host, status, registry, output_folder);
-  return registry;
+  if (reader) {
+    result.cancelled = run_split(*reader, input_path, output_folder, host, result.status,
+                                 run.registry()) == Ending::kCancelled;
+  }
+  run.finish();
+  return result;
 }

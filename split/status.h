@@ -14,6 +14,8 @@ struct StatusLists {
   StatusLists() = default;
   StatusLists(const StatusLists&) = delete;
   StatusLists& operator=(const StatusLists&) = delete;
+  StatusLists(StatusLists&&) = default;
+  StatusLists& operator=(StatusLists&&) = default;
   ~StatusLists();  // releases long lists without deep recursion
 
   std::unique_ptr<StatusMessage> heads[3];  // newest line of severity 0, 1, 2

@@ -101,9 +101,10 @@ TEST_F(OutputShare, QthsDifferingInCaseGoStraightToTheOpenFailureBox) {
   StatusLists status;
   std::FILE* in = std::fopen(input.string().c_str(), "rb");
   ASSERT_NE(in, nullptr);
-  std::unique_ptr<QthFile> registry = split_by_qth(in, input.string().c_str(), host, status);
+  SplitResult result = split_log(in, input.string().c_str(), host);
   std::fclose(in);
-  EXPECT_EQ(close_qth_files(registry.get(), status), 1);
+  EXPECT_EQ(result.files, 1);
+  status = std::move(result.status);
 
   ASSERT_EQ(host.asked.size(), 1u);  // no overwrite question for the alias
   EXPECT_EQ(host.asked[0].text,
@@ -151,10 +152,10 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   StatusLists status;
   host.input = std::fopen(input.string().c_str(), "rb");
   ASSERT_NE(host.input, nullptr);
-  std::unique_ptr<QthFile> registry =
-      split_by_qth(host.input, input.string().c_str(), host, status);
+  SplitResult result = split_log(host.input, input.string().c_str(), host);
   std::fclose(host.input);
-  EXPECT_EQ(close_qth_files(registry.get(), status), 1);
+  EXPECT_EQ(result.files, 1);
+  status = std::move(result.status);
 
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");

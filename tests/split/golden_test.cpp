@@ -1,4 +1,4 @@
-// Whole splits through the driver, checked against the golden cases in
+// Whole splits through split_log, checked against the golden cases in
 // tests/data/golden (see tests/support/golden_case.h for their layout).
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 
 #include "fake_host.h"
 #include "golden_case.h"
-#include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 
@@ -51,20 +50,16 @@ TEST_P(GoldenSplit, WritesExpectedFilesStatusAndQuestions) {
   golden::prepare(case_dir, work);
 
   OptionHost host(golden::first_line(case_dir / "args"));
-  StatusLists status;
   const std::string input_path = (work / "rover.adi").string();
   std::FILE* input = std::fopen(input_path.c_str(), "rb");
   ASSERT_NE(input, nullptr);
   host.input = input;
-  std::unique_ptr<QthFile> registry = split_by_qth(input, input_path.c_str(), host, status);
+  // The very call the Split command and varnel-split make.
+  const SplitResult result = split_log(input, input_path.c_str(), host);
   std::fclose(input);
-  // As the Split command and varnel-split finish a split.
-  if (close_qth_files(registry.get(), status) == 0)
-    add_status_message(2, status, "Did not create any output files!");
-  registry.reset();
 
   std::string shown;
-  for (const std::string& line : status_lines(status)) shown += line + "\n";
+  for (const std::string& line : status_lines(result.status)) shown += line + "\n";
   EXPECT_EQ(golden::read_bytes(case_dir / "status.txt"), shown);
 
   std::vector<std::string> asked;

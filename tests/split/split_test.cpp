@@ -28,10 +28,12 @@ struct SplitRun {
     ASSERT_NE(file, nullptr);
     host.input = file;
     testing::internal::CaptureStderr();
-    std::unique_ptr<QthFile> root = split_by_qth(file, path.c_str(), host, status);
+    SplitResult result = split_log(file, path.c_str(), host);
     stderr_text = testing::internal::GetCapturedStderr();
     std::fclose(file);
-    closed = close_qth_files(root.get(), status);
+    status = std::move(result.status);
+    closed = result.files;
+    cancelled = result.cancelled;
   }
   // Every file in the folder but the input, by name.
   Files outputs() const {
@@ -47,6 +49,7 @@ struct SplitRun {
   StatusLists status;
   std::string stderr_text;
   int32_t closed = -1;
+  bool cancelled = false;
 };
 
 const std::string kRecordA = "<CALL:2>K1 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n";
@@ -90,7 +93,9 @@ TEST(SplitByQth, RecordsGoToTheFileOfTheirQth) {
     EXPECT_TRUE(split.host.asked.empty());
     EXPECT_EQ(split.stderr_text, "");
     EXPECT_EQ(split.status.heads[1], nullptr);
-    EXPECT_EQ(split.status.heads[2], nullptr);
+    // Only a split that wrote nothing says so, as its one error.
+    EXPECT_EQ(status_lines(split.status).front() == "Did not create any output files!",
+              c.files.empty());
   }
 }
 
@@ -172,11 +177,11 @@ TEST(SplitByQth, InputReadErrorIsReported) {
   std::FILE* file = std::fopen((dir / "rover.adi").c_str(), "rb");
   ASSERT_NE(file, nullptr);
   FakeHost host;
-  StatusLists status;
-  std::unique_ptr<QthFile> root = split_by_qth(file, (dir / "rover.adi").c_str(), host, status);
+  const SplitResult result = split_log(file, (dir / "rover.adi").c_str(), host);
   std::fclose(file);
-  EXPECT_EQ(root, nullptr);
-  EXPECT_EQ(status_lines(status), (Lines{"ERROR: Could not read all of rover.adi", ""}));
+  EXPECT_EQ(result.files, 0);
+  EXPECT_EQ(status_lines(result.status), (Lines{"ERROR: Could not read all of rover.adi",
+                                                "Did not create any output files!", ""}));
 }
 
 }  // namespace
