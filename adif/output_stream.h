@@ -28,7 +28,6 @@ class OutputStream {
       write_slow(bytes, count);
     }
   }
-  void write(const char* text) { write(text, std::strlen(text)); }
 
   // Room for `count` bytes to be written straight into the buffer, or null
   // when they would not fit even in an empty one. commit() marks the end of

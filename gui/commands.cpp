@@ -8,6 +8,7 @@
 #include "gui/resource.h"
 #include "gui/win32_host.h"
 #include "platform/input_file.h"
+#include "split/paths.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
@@ -41,7 +42,7 @@ void run_split(WindowState& state, HWND window, platform::InputFile& input) {
 // it cannot be opened).
 bool split_command(WindowState& state, HWND window) {
   if (state.input_path[0] == '\0') {
-    char text[128] = {};
+    char text[kMessageSize] = {};
     LoadStringA(GetModuleHandleA(nullptr), IDS_NO_INPUT, text, sizeof text);
     modal_calls().message_box(nullptr, text, "Error", MB_ICONERROR | MB_OK);
     return true;

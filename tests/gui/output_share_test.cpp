@@ -55,7 +55,7 @@ TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
   std::FILE* file = outputs.open(path.c_str());
   ASSERT_NE(file, nullptr);
   OutputStream stream(file);
-  stream.write("<EOH>\r\n");
+  stream.write("<EOH>\r\n", 7);
   // Another spelling of the same name, as a second QTH would produce it.
   const std::string alias = (folder_ / "ROVER_me.ADI").string();
   EXPECT_EQ(std::fopen(alias.c_str(), "wb"), nullptr);

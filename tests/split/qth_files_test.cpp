@@ -158,7 +158,7 @@ TEST_F(Creation, OverLongTextsFitIn127BytesKeepingTheOpenFailuresFileName) {
 TEST_F(Creation, PathAlreadyOpenInThisSplitIsNeverReopened) {
   auto first = create("A/B");
   ASSERT_TRUE(first && first->stream);
-  first->stream->write("<EOH>\r\n");
+  first->stream->write("<EOH>\r\n", 7);
   ASSERT_TRUE(first->stream->close());
   for (Answer answer : {Answer::Ok, Answer::Cancel}) {
     host.asked.clear();
@@ -186,7 +186,7 @@ TEST_F(Creation, ClosingReportsOpenFilesInQthOrder) {
     e->qso_count = m.count;
     root = insert_qth_file(std::move(root), std::move(e));
   }
-  find_qth_file(root.get(), "FN31")->stream->write("bytes");
+  find_qth_file(root.get(), "FN31")->stream->write("bytes", 5);
   StatusLists status;
   EXPECT_EQ(close_qth_files(root.get(), status), 4);
   EXPECT_EQ(status_lines(status),
@@ -210,7 +210,7 @@ TEST(QthClosing, StreamThatLostBytesIsReportedAsAnError) {
     ASSERT_NE(full, nullptr);
     e->stream = std::make_unique<OutputStream>(full);
     e->qso_count = 2;
-    e->stream->write(std::string(size, 'x').c_str());
+    e->stream->write(std::string(size, 'x').data(), size);
     StatusLists status;
     EXPECT_EQ(close_qth_files(e.get(), status), 1) << size;
     EXPECT_EQ(
