@@ -1,5 +1,5 @@
 #pragma once
-// The byte scans the reader spends most of its time in. Each
+// The byte scans the reader and the writer spend most of their time in. Each
 // is a plain byte loop (`_plain`), which is the authoritative one: it says
 // what the scan means. Beside it stand fast variants with the same contract:
 //   scan::word   eight bytes a word (adif/words.h), for any little-endian machine;
@@ -7,9 +7,9 @@
 // Every build compiles every variant it can, and one table test
 // (tests/adif/scan_test.cpp) holds each equal to its plain loop over every
 // byte value and stop position. The unqualified names below (scan::tag_name,
-// ...) are the fastest variant the build has, and the ones the reader
-// calls; a machine without SSE2 reads with the words, as the `portable`
-// preset builds it.
+// ...) are the fastest variant the build has, and the ones the reader and
+// the writer call; a machine without SSE2 reads with the words, as the
+// `portable` preset builds it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -80,6 +80,42 @@ inline bool holds_tag_start(const char* p, std::size_t length) {
 }
 }  // namespace word
 
+// Name lengths, for the writer. strlen for a text followed, after its NUL,
+// by a readable word.
+inline std::size_t padded_length_plain(const char* text) {
+  std::size_t n = 0;
+  while (text[n] != '\0') ++n;
+  return n;
+}
+
+namespace word {
+inline std::size_t padded_length(const char* text) {
+  for (std::size_t n = 0;; n += 8) {
+    const uint64_t zeros = words::zero_bytes(words::load(text + n));
+    if (zeros != 0) return n + words::first_set_byte(zeros);
+  }
+}
+}  // namespace word
+
+// Application names, for the writer. Whether the name at `name` begins with
+// "APP_"; the name is NUL-terminated and followed by a readable word. (The
+// plain loop reads nothing past the NUL, so it also serves for names made
+// anywhere, which write_fields writes.)
+inline bool is_application_name_plain(const char* name) {
+  return name[0] == 'A' && name[1] == 'P' && name[2] == 'P' && name[3] == '_';
+}
+
+namespace word {
+// One compare: a name shorter than four bytes has its NUL among them.
+inline bool is_application_name(const char* name) {
+  uint32_t first;
+  std::memcpy(&first, name, sizeof first);
+  uint32_t app;
+  std::memcpy(&app, "APP_", sizeof app);
+  return first == app;
+}
+}  // namespace word
+
 #if defined(__SSE2__)
 namespace sse2 {
 
@@ -126,5 +162,8 @@ using word::line_break;
 using word::names_tag;
 using word::tag_name;
 #endif
+// SSE2 would gain nothing on texts this short.
+using word::is_application_name;
+using word::padded_length;
 
 }  // namespace scan

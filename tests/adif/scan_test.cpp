@@ -4,10 +4,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+
+#include "adif/words.h"
 
 namespace {
 
@@ -170,6 +173,105 @@ TEST(Scan, HoldsTagStartMatchesItsByteLoopForEveryByteAtEveryPosition) {
           const char* p = bytes.place(padded(text));
           ASSERT_EQ(variant.scan(p, length), scan::holds_tag_start_plain(p, length));
         }
+      }
+    }
+  }
+}
+
+// A text followed, after its NUL, by a word of bytes that are no NUL: a scan
+// that promises to stop at the NUL must not take them for more text.
+std::string with_word(const std::string& text) { return text + '\0' + "APP_<:>\xff"; }
+
+TEST(Scan, PaddedLengthMatchesItsByteLoopForEveryByteAtEveryPosition) {
+  GuardedBytes bytes;
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message()
+                     << "length " << length << ", position " << at << ", byte " << value);
+        std::string text = filler(length);
+        if (at < length) {
+          text[at] = static_cast<char>(value);
+        } else {
+          text += static_cast<char>(value);
+        }
+        const char* p = bytes.place(with_word(text));
+        ASSERT_EQ(scan::word::padded_length(p), scan::padded_length_plain(p));
+      }
+    }
+  }
+}
+
+TEST(Scan, IsApplicationNameMatchesItsByteLoopForEveryByteAtEveryPosition) {
+  GuardedBytes bytes;
+  // Names as long as the prefix and longer, and shorter ones, whose NUL
+  // falls inside the four bytes compared at once.
+  const std::string names[] = {"APP_", "APP_N1MM_ROVERQTH", "APP", "AP", "A", ""};
+  for (const std::string& name : names) {
+    for (std::size_t at = 0; at <= std::min<std::size_t>(name.size(), 4); ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message()
+                     << "name " << name << ", position " << at << ", byte " << value);
+        std::string text = name;
+        if (at < name.size()) {
+          text[at] = static_cast<char>(value);
+        } else {
+          text += static_cast<char>(value);
+        }
+        const char* p = bytes.place(with_word(text));
+        ASSERT_EQ(scan::word::is_application_name(p), scan::is_application_name_plain(p));
+      }
+    }
+  }
+}
+
+int sign(int order) { return (order > 0) - (order < 0); }
+
+TEST(Words, CompareTextsMatchesItsByteLoopForEveryByteAtEveryPosition) {
+  GuardedBytes a_bytes, b_bytes;
+  for (std::size_t length = 0; length <= 40; ++length) {
+    const std::string a = filler(length);
+    // The other text differs in one byte, is cut short by a NUL there, or
+    // is one byte longer. What follows the texts' NULs differs too.
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message()
+                     << "length " << length << ", position " << at << ", byte " << value);
+        std::string b = a;
+        if (at < length) {
+          b[at] = static_cast<char>(value);
+        } else {
+          b += static_cast<char>(value);
+        }
+        b.resize(std::strlen(b.c_str()));
+        const char* pa = a_bytes.place(with_word(a));
+        const char* pb = b_bytes.place(b + '\0' + "\x01<EOR>zz");
+        const std::size_t shorter = std::min(a.size(), b.size());
+        ASSERT_EQ(sign(words::compare_texts(pa, pb, shorter)),
+                  sign(words::compare_texts_plain(pa, pb, shorter)));
+        ASSERT_EQ(sign(words::compare_texts(pb, pa, shorter)),
+                  sign(words::compare_texts_plain(pb, pa, shorter)));
+      }
+    }
+  }
+}
+
+TEST(Words, SameBytesMatchesItsByteLoopForEveryByteAtEveryPosition) {
+  GuardedBytes a_bytes, b_bytes;
+  for (std::size_t size = 0; size <= 40; ++size) {
+    // The `size` bytes and the word after them, the last readable bytes.
+    const std::string a = filler(size + 8);
+    const char* pa = a_bytes.place(a);
+    // A byte differs inside the compared bytes, or after them (where it
+    // must not count).
+    for (std::size_t at = 0; at < a.size(); ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message()
+                     << "size " << size << ", position " << at << ", byte " << value);
+        std::string b = a;
+        b[at] = static_cast<char>(value);
+        const char* pb = b_bytes.place(b);
+        ASSERT_EQ(words::same_bytes(pa, pb, size), words::same_bytes_plain(pa, pb, size));
       }
     }
   }
