@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "adif/tag_length.h"
 #include "adif/words.h"
 
 namespace {
@@ -272,6 +273,87 @@ TEST(Words, SameBytesMatchesItsByteLoopForEveryByteAtEveryPosition) {
         b[at] = static_cast<char>(value);
         const char* pb = b_bytes.place(b);
         ASSERT_EQ(words::same_bytes(pa, pb, size), words::same_bytes_plain(pa, pb, size));
+      }
+    }
+  }
+}
+
+// The reader's tag-length paths on `text`, which starts at the colon: the
+// length each sets, and where each says the value starts (-1 for null).
+struct LengthRead {
+  int32_t length;
+  std::ptrdiff_t value;
+};
+
+template <class Read>
+LengthRead read_with(Read read, char* colon, const char* end) {
+  int32_t length = -7;
+  const char* value = read(colon, end, length);
+  return {length, value == nullptr ? -1 : value - colon};
+}
+
+TEST(TagLength, PlainReadingIsAtoiUpToTheFirstCloseBeforeTheEnd) {
+  const struct Case {
+    std::string text;
+    int32_t length;
+    std::ptrdiff_t value;
+  } cases[] = {
+      {":6>", 6, 3},
+      {":+6>", 6, 4},
+      {": \t\v6>", 6, 6},
+      {":-1>", -1, 4},
+      {":- 1>", 0, 5},
+      {":12:S>", 12, 6},
+      {":5x:>", 5, 5},
+      {":x>", 0, 3},
+      {":>", 0, 2},
+      {":5", 5, -1},
+      {":", 0, -1},
+      {":0000000000012>", 12, 15},
+      {":2147483647>", INT32_MAX, 12},
+      {":2147483648>", INT32_MAX, 12},
+      {":99999999999>", INT32_MAX, 13},
+      {":-99999999999>", INT32_MIN, 14},
+  };
+  GuardedBytes bytes;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    char* colon = bytes.place(padded(c.text));
+    const LengthRead plain = read_with(read_length_plain, colon, colon + c.text.size());
+    EXPECT_EQ(plain.length, c.length);
+    EXPECT_EQ(plain.value, c.value);
+  }
+}
+
+TEST(TagLength, ShortPathsMatchThePlainReadingForEveryByteAtEveryPosition) {
+  // Lengths for each short path and past them: one, two, a few and too
+  // many digits, saturating ones, type indicators, signs, blanks, other
+  // bytes, and no '>' at all.
+  const char* const kTexts[] = {
+      ":7>",           ":42>",          ":305>",  ":123456789>", ":1234567890>", ":2147483648>",
+      ":99999999999>", ":00000000012>", ":12:S>", ":5:D>",       ":-1>",         ":+6>",
+      ": 5>",          ":5 >",          ":5x>",   ":x>",         ":>",           ":",
+      ":12",           ":1234567890",
+  };
+  GuardedBytes fast_bytes, plain_bytes;
+  for (const std::string base : kTexts) {
+    // Every byte value at every place after the colon, and appended.
+    for (std::size_t at = 1; at <= base.size(); ++at) {
+      for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(testing::Message() << base << ", position " << at << ", byte " << value);
+        std::string text = base;
+        if (at < base.size()) {
+          text[at] = static_cast<char>(value);
+        } else {
+          text += static_cast<char>(value);
+        }
+        text.resize(std::strlen(text.c_str()));  // a text holds no NUL: one ends it
+        char* fast = fast_bytes.place(padded(text));
+        char* plain = plain_bytes.place(padded(text));
+        const LengthRead got = read_with(read_length, fast, fast + text.size());
+        const LengthRead want = read_with(read_length_plain, plain, plain + text.size());
+        ASSERT_EQ(got.length, want.length);
+        ASSERT_EQ(got.value, want.value);
       }
     }
   }
