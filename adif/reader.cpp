@@ -39,6 +39,7 @@
 #include <cstring>
 
 #include "adif/scan.h"
+#include "adif/tag_length.h"
 #include "adif/tree_builder.h"
 #include "adif/value_end.h"
 #include "adif/value_text.h"
@@ -47,67 +48,6 @@ namespace {
 
 // The longest unfinished tag the reader holds while it reads on for its end.
 constexpr std::size_t kLongestTag = 1 << 16;
-
-bool is_blank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Like atoi, but a number too large for 32 bits saturates instead of being
-// undefined, so a corrupt length just runs to the end of the input. Sets
-// *stop to the first byte after the number.
-int32_t parse_length(const char* p, char** stop) {
-  while (is_blank(*p)) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  int64_t value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > INT32_MAX) value = int64_t{INT32_MAX} + 1;
-  }
-  *stop = const_cast<char*>(p);
-  if (negative) return static_cast<int32_t>(-value);
-  return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
-}
-
-// The tag part after the colon, "LEN>" or "LEN:TYPE>", from `colon` + 1:
-// sets `length` and returns where the value starts, or null when no '>'
-// closes the tag before `end`.
-char* read_length(char* colon, const char* end, int32_t& length) {
-  // Nearly every tag is one or two digits and '>'. (The text is followed by
-  // zero bytes, so the bytes up to the first that is no digit can be read.)
-  char* q = colon + 1;
-  auto digit = static_cast<unsigned>(static_cast<unsigned char>(*q) - '0');
-  if (digit < 10 && q[1] == '>') {
-    length = static_cast<int32_t>(digit);
-    return q + 2;
-  }
-  const auto second = static_cast<unsigned>(static_cast<unsigned char>(q[1]) - '0');
-  if (digit < 10 && second < 10 && q[2] == '>') {
-    length = static_cast<int32_t>(digit * 10 + second);
-    return q + 3;
-  }
-  // Then a few digits and '>'.
-  if (digit < 10) {
-    uint32_t value = digit;
-    digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
-    for (int n = 1; digit < 10 && n < 9; ++n) {
-      value = value * 10 + digit;
-      digit = static_cast<unsigned>(static_cast<unsigned char>(*++q) - '0');
-    }
-    if (*q == '>') {
-      length = static_cast<int32_t>(value);
-      return q + 1;
-    }
-  }
-  char* digits_end;
-  length = parse_length(colon + 1, &digits_end);
-  char* close = *digits_end == '>'
-                    ? digits_end
-                    : static_cast<char*>(
-                          std::memchr(colon + 1, '>', static_cast<std::size_t>(end - colon - 1)));
-  if (close == nullptr) return nullptr;
-  return close + 1;
-}
 
 void set_tag_message(const char* opening, const char* name, int32_t length,
                      std::string& error_text) {

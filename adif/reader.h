@@ -1,18 +1,24 @@
 #pragma once
 // Reading an ADIF log record by record.
 //
-// Every fast path of the reader stands beside a plain one that says what it
-// means, and is tested against it:
-//   - the tag-name, line-end, expected-name and tag-start scans (adif/scan.h) against
-//     their byte loops, over every byte value and stop position;
+// The reader's fast paths each stand beside a plain one that says what it
+// means, and the plain one is authoritative. A test holds each pair equal:
+//   - the tag-name, line-end, expected-name and tag-start scans
+//     (adif/scan.h), in their SSE2 and word-at-a-time variants, and the
+//     dictionary's word-at-a-time name comparisons (adif/words.h), against
+//     their byte loops over every byte value and position (scan_test);
+//   - the short paths for a tag length of one to nine digits against the
+//     general reading (adif/tag_length.h), over every byte value at every
+//     place of a length (scan_test);
 //   - LineReader::next_whole_line, which hands out a line straight from the
-//     read buffer, against read_line, which copies it;
+//     read buffer, against read_line, which copies it: both give the same
+//     lines (line_reader_test);
 //   - the tree builder, which sorts a record's fields through a dictionary
-//     of names, against inserting them one by one with insert_field;
+//     of names, against adding them one by one with add_field: the same
+//     fields in order, shortcuts and message (record_test);
 //   - write_record_fields, which copies reader-made texts in blocks, against
-//     write_fields.
-// The plain paths are authoritative; the fuzz target holds whole readings
-// and writings to them as well.
+//     write_fields (writer_test, and the fuzz target on every record it
+//     reads); its name scans against their byte loops (scan_test).
 #include <cstddef>
 #include <cstdio>
 #include <memory>

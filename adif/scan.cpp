@@ -10,7 +10,50 @@ char* tag_name_plain(char* p) {
   }
 }
 
+std::size_t line_break_plain(const char* p, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (p[i] == '\n' || p[i] == '\r' || p[i] == '\0') return i;
+  return count;
+}
+
+namespace word {
+
+char* tag_name(char* p) {
+  for (;;) {
+    const uint64_t word = words::load(p);
+    const uint64_t stops =
+        words::zero_bytes(word) | words::bytes_equal(word, ':') | words::bytes_equal(word, '>');
+    uint64_t lower = words::lower_case_bytes(word);
+    if (stops != 0) {
+      // Marks after the first stop may be false ones; the first is exact.
+      const unsigned at = words::first_set_byte(stops);
+      lower &= words::first_bytes(at);
+      if (lower != 0) words::store(p, words::upper_cased(word, lower));
+      return p + at;
+    }
+    if (lower != 0) words::store(p, words::upper_cased(word, lower));
+    p += 8;
+  }
+}
+
+std::size_t line_break(const char* p, std::size_t count) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const uint64_t word = words::load(p + i);
+    const uint64_t marks =
+        words::zero_bytes(word) | words::bytes_equal(word, '\n') | words::bytes_equal(word, '\r');
+    // Only the first mark is exact, and only the first is wanted.
+    if (marks != 0) return i + words::first_set_byte(marks);
+  }
+  // The last bytes, fewer than a word.
+  return i + line_break_plain(p + i, count - i);
+}
+
+}  // namespace word
+
 #if defined(__SSE2__)
+namespace sse2 {
+
 // Thirty-two bytes a round: nearly every name ends within one. Most names
 // are upper case already, and nothing is written back for them.
 char* tag_name(char* p) {
@@ -49,35 +92,9 @@ char* tag_name(char* p) {
     p += 32;
   }
 }
-#else
-char* tag_name(char* p) {
-  for (;;) {
-    const uint64_t word = words::load(p);
-    const uint64_t stops =
-        words::zero_bytes(word) | words::bytes_equal(word, ':') | words::bytes_equal(word, '>');
-    uint64_t lower = words::lower_case_bytes(word);
-    if (stops != 0) {
-      // Marks after the first stop may be false ones; the first is exact.
-      const unsigned at = words::first_set_byte(stops);
-      lower &= words::first_bytes(at);
-      if (lower != 0) words::store(p, words::upper_cased(word, lower));
-      return p + at;
-    }
-    if (lower != 0) words::store(p, words::upper_cased(word, lower));
-    p += 8;
-  }
-}
-#endif
-
-std::size_t line_break_plain(const char* p, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    if (p[i] == '\n' || p[i] == '\r' || p[i] == '\0') return i;
-  return count;
-}
 
 std::size_t line_break(const char* p, std::size_t count) {
   std::size_t i = 0;
-#if defined(__SSE2__)
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i zero = _mm_setzero_si128();
@@ -103,17 +120,11 @@ std::size_t line_break(const char* p, std::size_t count) {
     const int found = _mm_movemask_epi8(marks(i));
     if (found != 0) return i + words::lowest_bit(static_cast<unsigned>(found));
   }
-#else
-  for (; i + 8 <= count; i += 8) {
-    const uint64_t word = words::load(p + i);
-    const uint64_t marks =
-        words::zero_bytes(word) | words::bytes_equal(word, '\n') | words::bytes_equal(word, '\r');
-    // Only the first mark is exact, and only the first is wanted.
-    if (marks != 0) return i + words::first_set_byte(marks);
-  }
-#endif
   // The last bytes, fewer than a round.
   return i + line_break_plain(p + i, count - i);
 }
+
+}  // namespace sse2
+#endif
 
 }  // namespace scan

@@ -1,7 +1,10 @@
 #pragma once
 // Byte tests eight bytes at a time, for the reader's busiest loops. A text
 // read this way must stay readable for a whole word past where a test stops,
-// as the arena's copies are (TextArena::copy).
+// as the arena's copies are (TextArena::copy). The two text comparisons at
+// the end each stand beside a byte loop with the same contract (`_plain`),
+// which is the authoritative one; tests/adif/scan_test.cpp holds them equal
+// over every byte value and position.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -81,6 +84,14 @@ inline uint64_t first_bytes(unsigned count) {
 
 // strcmp for two NUL-terminated texts that stay readable a word past their
 // ends; `shorter` is the length of the shorter one. Only the sign counts.
+inline int compare_texts_plain(const char* a, const char* b, std::size_t shorter) {
+  std::size_t i = 0;
+  // At `shorter` one of the texts ends: its NUL differs, or both end there.
+  while (i < shorter && a[i] == b[i]) ++i;
+  return static_cast<int>(static_cast<unsigned char>(a[i])) -
+         static_cast<int>(static_cast<unsigned char>(b[i]));
+}
+
 inline int compare_texts(const char* a, const char* b, std::size_t shorter) {
   for (std::size_t i = 0;; i += 8) {
     const uint64_t diff = load(a + i) ^ load(b + i);
@@ -97,6 +108,12 @@ inline int compare_texts(const char* a, const char* b, std::size_t shorter) {
 
 // Whether the `size` bytes at `a` and `b` are equal. The last word is read
 // whole, so both must stay readable up to a word past the `size` bytes.
+inline bool same_bytes_plain(const char* a, const char* b, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 inline bool same_bytes(const char* a, const char* b, std::size_t size) {
   for (; size >= 8; size -= 8, a += 8, b += 8)
     if (load(a) != load(b)) return false;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "adif/padding.h"
-#include "adif/words.h"
+#include "adif/scan.h"
 
 namespace {
 
@@ -24,18 +24,6 @@ char* put(char* out, const char* bytes, std::size_t count) {
   return out + count;
 }
 
-bool is_application_field(const char* name) {
-  return name[0] == 'A' && name[1] == 'P' && name[2] == 'P' && name[3] == '_';
-}
-
-// strlen for a text followed by a readable word.
-std::size_t padded_length(const char* text) {
-  for (std::size_t n = 0;; n += 8) {
-    const uint64_t zeros = words::zero_bytes(words::load(text + n));
-    if (zeros != 0) return n + words::first_set_byte(zeros);
-  }
-}
-
 // Reader-made texts are copied in blocks of this many bytes, a fixed-size
 // memcpy being one move: a copy reads and writes up to kCopyBlock - 1 bytes
 // past its end. A name or value read past its end runs on into the rest of
@@ -52,17 +40,8 @@ char* copy_blocks(char* out, const char* from, std::size_t count) {
   return out + count;
 }
 
-// is_application_field for a name followed by a readable word: one compare.
-bool is_application_name(const char* name) {
-  uint32_t first;
-  std::memcpy(&first, name, sizeof first);
-  uint32_t app;
-  std::memcpy(&app, "APP_", sizeof app);
-  return first == app;
-}
-
 void write_exact_field(OutputStream& stream, const AdifField& field) {
-  const std::size_t name_length = padded_length(field.name);
+  const std::size_t name_length = scan::padded_length(field.name);
   const auto value_length = static_cast<std::size_t>(field.length);
   // Room for the entry and for the last block copy's overrun.
   char* out = stream.reserve(name_length + value_length + kMostFrameBytes + kCopyBlock);
@@ -123,7 +102,7 @@ void write_fields(OutputStream& stream, const AdifField* root) {
   // In-order walk; the tree is balanced, so the recursion stays shallow.
   if (root == nullptr) return;
   write_fields(stream, root->left);
-  if (!is_application_field(root->name)) write_field(stream, *root);
+  if (!scan::is_application_name_plain(root->name)) write_field(stream, *root);
   write_fields(stream, root->right);
 }
 
@@ -139,7 +118,7 @@ void write_record_fields(OutputStream& stream, const QsoRecord& record) {
   while (node != nullptr || depth > 0) {
     for (; node != nullptr; node = node->left) stack[depth++] = node;
     node = stack[--depth];
-    if (!is_application_name(node->name)) write_exact_field(stream, *node);
+    if (!scan::is_application_name(node->name)) write_exact_field(stream, *node);
     node = node->right;
   }
 }
