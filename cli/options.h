@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "posix_host.h"
+#include "terminal_host.h"
 
 struct Options {
   ExistingFiles existing = ExistingFiles::Ask;

@@ -18,13 +18,13 @@
 #include "options.h"
 #include "platform/file_identity.h"
 #include "platform/input_file.h"
-#include "posix_host.h"
 #include "process_start.h"
 #include "run_files.h"
 #include "split/qth_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
+#include "terminal_host.h"
 #include "visible_text.h"
 
 namespace {
@@ -65,7 +65,7 @@ LogOutcome split_log(const char* path, const Options& options, bool heading, Run
   }
 
   run_files.start_log(input.get());
-  PosixHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
+  TerminalHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
   StatusLists status;
   std::unique_ptr<QthFile> registry =
       split_by_qth(input.get(), path, host, status, options.output_folder);

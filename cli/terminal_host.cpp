@@ -1,4 +1,4 @@
-#include "posix_host.h"
+#include "terminal_host.h"
 
 #include <cctype>
 #include <cstring>
@@ -28,13 +28,13 @@ bool is_terminal(std::FILE* file) {
 #endif
 }
 
-bool PosixHost::output_exists(const char* path) {
+bool TerminalHost::output_exists(const char* path) {
   if (!platform::output_exists(path)) return false;
   last_existing_ = path;
   return true;
 }
 
-std::FILE* PosixHost::open_output(const char* path) {
+std::FILE* TerminalHost::open_output(const char* path) {
   if (run_files_ != nullptr && run_files_->protects(path)) {
     print_visible_line(out_, path_line("varnel-split: ", path,
                                        " is another log or an earlier output of this run"));
@@ -45,9 +45,9 @@ std::FILE* PosixHost::open_output(const char* path) {
   return file;
 }
 
-bool PosixHost::stop_requested() { return interrupt_signal() != 0; }
+bool TerminalHost::stop_requested() { return interrupt_signal() != 0; }
 
-Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
+Answer TerminalHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;
   (void)icon;
   // Such a file is never replaced, whatever the answer, nor kept as if the
@@ -61,7 +61,7 @@ Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Ic
   return answer;
 }
 
-Answer PosixHost::ask_overwrite(const char* text) {
+Answer TerminalHost::ask_overwrite(const char* text) {
   switch (existing_) {
     case ExistingFiles::Overwrite:
       return Answer::Yes;
@@ -87,7 +87,7 @@ Answer PosixHost::ask_overwrite(const char* text) {
   }
 }
 
-Answer PosixHost::ask_after_open_failure(const char* text) {
+Answer TerminalHost::ask_after_open_failure(const char* text) {
   open_failed_ = true;
   // The text ends in the line end of the window's box.
   std::string_view line(text);
@@ -97,7 +97,7 @@ Answer PosixHost::ask_after_open_failure(const char* text) {
   return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::Ok : Answer::Cancel;
 }
 
-char PosixHost::prompt(const char* text, const char* choices, const char* letters) {
+char TerminalHost::prompt(const char* text, const char* choices, const char* letters) {
   char line[64];
   for (;;) {
     // The choices show whole, however long the question.

@@ -1,8 +1,9 @@
 #pragma once
-// The split's platform seam on a terminal: questions become prompts on
-// standard error answered from standard input, or are answered by the
-// command-line options when no one is there to ask. Output files go through
-// the shared file-system code (platform/output_files.h).
+// The split's platform seam on a terminal, a Linux one or a Windows console
+// alike: questions become prompts on standard error answered from standard
+// input, or are answered by the command-line options when no one is there to
+// ask. Output files go through the shared file-system code
+// (platform/output_files.h).
 #include <cstdio>
 #include <string>
 
@@ -13,15 +14,15 @@
 // What to do about an output file that already exists.
 enum class ExistingFiles { Ask, Overwrite, Keep };
 
-class PosixHost : public Host {
+class TerminalHost : public Host {
  public:
   // `input`: the log being split, which no output may be. One host serves
   // one split (see platform::OutputFiles). `interactive`: `in` is a
   // terminal, so questions may be put to the user. `run_files`, when given:
   // the other files of the run that no output may be, told of each output
   // opened.
-  PosixHost(std::FILE* input, ExistingFiles existing, bool interactive,
-            RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
+  TerminalHost(std::FILE* input, ExistingFiles existing, bool interactive,
+               RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
       : outputs_(input),
         existing_(existing),
         interactive_(interactive),
