@@ -5,7 +5,6 @@
 // ask. Output files go through the shared file-system code
 // (platform/output_files.h).
 #include <cstdio>
-#include <string>
 
 #include "platform/output_files.h"
 #include "run_files.h"
@@ -30,8 +29,15 @@ class TerminalHost : public Host {
         in_(in),
         out_(out) {}
 
+  // Answers from the options when they decide (--overwrite, --skip-existing,
+  // nobody at a terminal), else asks on the terminal.
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
+  // As platform::output_exists, except that a file the run protects (see
+  // open_output) is none to ask about. When nobody could answer the question
+  // that would follow, says so here, where the whole path is known.
   bool output_exists(const char* path) override;
+  // Through platform::OutputFiles; a file the run protects is refused before
+  // any open, and the refusal says why.
   std::FILE* open_output(const char* path) override;
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
@@ -42,6 +48,9 @@ class TerminalHost : public Host {
  private:
   Answer ask_overwrite(const char* text);
   Answer ask_after_open_failure(const char* text);
+  // True when `path` leads to another log of the run or an earlier log's
+  // output, which no answer may let this split write.
+  bool protected_by_run(const char* path) const;
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
@@ -51,7 +60,6 @@ class TerminalHost : public Host {
   RunFiles* run_files_;
   std::FILE* in_;
   std::FILE* out_;
-  std::string last_existing_;  // the question that follows names this file
   bool cancelled_ = false;
   bool open_failed_ = false;
 };

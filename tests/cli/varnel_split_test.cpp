@@ -227,6 +227,9 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
       "==> b.adi <==\nWrote    1 QSOs to b_FN42.adi\n\n";
   const char* a_only = "Wrote    1 QSOs to a_FN31.adi\n\n";
   const char* none = "Did not create any output files!\n\n";
+  const char* a_then_a_txt_refused =
+      "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
+      "==> a.txt <==\nDid not create any output files!\n\n";
   const Case cases[] = {
       {"printf old >a_FN31.adi", "-f a.adi", 0, a_only, nullptr, "a.adi a_FN31.adi:K1AA b.adi",
        "a_FN31.adi"},
@@ -255,6 +258,16 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
        "==> b_FN42.adi <==\nWrote    1 QSOs to b_FN42_FN31.adi\n\n",
        "varnel-split: b_FN42.adi is another log or an earlier output of this run\n",
        "a.adi b.adi b_FN42.adi b_FN42_FN31.adi:K1DD"},
+      // Such a file gets no question, nor the answer the options give to one:
+      // nobody to ask would cancel the run, -n would keep it without a word.
+      {"log a.txt K1CC FN31", "a.adi a.txt", 1, a_then_a_txt_refused,
+       "varnel-split: a_FN31.adi is another log or an earlier output of this run\n"
+       "Could not open output file a_FN31.adi\n",
+       "a.adi a.txt a_FN31.adi:K1AA b.adi"},
+      {"log a.txt K1CC FN31", "-n a.adi a.txt", 1, a_then_a_txt_refused,
+       "varnel-split: a_FN31.adi is another log or an earlier output of this run\n"
+       "Could not open output file a_FN31.adi\n",
+       "a.adi a.txt a_FN31.adi:K1AA b.adi"},
       // The output folder, in every form; the names stay the log's.
       {"mkdir out", "-o out a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
       {"mkdir out", "-foout a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
