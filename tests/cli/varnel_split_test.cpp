@@ -163,6 +163,15 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"--overwrite=yes rover.adi", 2, false, "option --overwrite takes no value\n"},
       {"rover.adi -o", 2, false, "option -o needs a value\n"},
       {"rover.adi --output-dir", 2, false, "option --output-dir needs a value\n"},
+      {"rover.adi -fo", 2, false, "option -o needs a value\n"},
+      {"-xf rover.adi", 2, false, "unknown option -x\n"},
+      {"--=x rover.adi", 2, false, "unknown option --\n"},
+      // A '-' inside a bundle is an unknown letter, never the start of a long
+      // option; --help with a value is an error, not the help.
+      {"-f-help rover.adi", 2, false, "unknown option --\n"},
+      {"-n-o out rover.adi", 2, false, "unknown option --\n"},
+      {"--help=no rover.adi", 2, false, "option --help takes no value\n"},
+      {"-- --help", 1, false, "Error opening --help: "},
       // The output folder is checked before any log is read.
       {"-o missing rover.adi", 2, false, "output folder missing: No such file or directory\n"},
       {"--output-dir=rover.adi rover.adi", 2, false, "output folder rover.adi: Not a directory\n"},
@@ -202,6 +211,31 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   }
   Outcome missing = run_in(work, binary + " missing.adi");
   EXPECT_EQ(std::string("Error opening missing.adi: ") + std::strerror(ENOENT) + "\n", missing.err);
+  fs::remove_all(work);
+}
+
+// Options stand anywhere among the logs even where POSIXLY_CORRECT asks a
+// program to stop reading options at the first FILE.
+TEST(VarnelSplit, OptionsAfterTheLogsCountWhateverPosixlyCorrectSays) {
+  const struct {
+    const char* args;
+    const char* err;
+  } cases[] = {
+      {"rover.adi -fn", "--overwrite and --skip-existing exclude each other\n"},
+      {"rover.adi --o", "ambiguous option --o (--overwrite, --output-dir)\n"},
+  };
+  const fs::path work = golden::make_temp_folder("cli-posixly");
+  ASSERT_FALSE(work.empty());
+  fs::copy(golden::root() / "interleaved_qths" / "rover.adi", work / "rover.adi");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    Outcome run = run_in(work, "POSIXLY_CORRECT=1 " + binary + " " + c.args);
+    EXPECT_EQ(2, run.exit_code);
+    EXPECT_EQ(
+        std::string("varnel-split: ") + c.err + "Try 'varnel-split --help' for more information.\n",
+        run.err);
+    EXPECT_EQ(1u, golden::files_under(work).size());
+  }
   fs::remove_all(work);
 }
 
