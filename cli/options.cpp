@@ -1,144 +1,98 @@
 #include "options.h"
 
-#include <algorithm>
+#include <getopt.h>
+
 #include <cstring>
-#include <iterator>
 
 namespace {
 
-enum class Id { Overwrite, SkipExisting, OutputFolder, Help, Version };
-
-struct OptionName {
-  char letter;
-  const char* name;  // the long form, without "--"
-  bool takes_value;
-  Id id;
-};
+// A long option returns this plus its short letter, so that a failure can
+// tell which of the two forms was given.
+constexpr int kLong = 256;
 
 // cp's own letters for the same choices: -f replaces, -n keeps.
-constexpr OptionName kOptions[] = {
-    {'f', "overwrite", false, Id::Overwrite},    {'n', "skip-existing", false, Id::SkipExisting},
-    {'o', "output-dir", true, Id::OutputFolder}, {'h', "help", false, Id::Help},
-    {'V', "version", false, Id::Version},
+constexpr option kLongOptions[] = {
+    {"overwrite", no_argument, nullptr, kLong + 'f'},
+    {"skip-existing", no_argument, nullptr, kLong + 'n'},
+    {"output-dir", required_argument, nullptr, kLong + 'o'},
+    {"help", no_argument, nullptr, kLong + 'h'},
+    {"version", no_argument, nullptr, kLong + 'V'},
+    {nullptr, 0, nullptr, 0},
 };
 
-// What the options said before they are checked against each other.
-struct Seen {
-  bool overwrite = false;
-  bool skip_existing = false;
-};
+// '-': each FILE comes back in its place, as option 1, whatever
+// POSIXLY_CORRECT says; ':': a missing value comes back as ':'.
+constexpr char kShortOptions[] = "-:fno:hV";
 
-void apply(const OptionName& option, const char* value, Options& options, Seen& seen) {
-  switch (option.id) {
-    case Id::Overwrite:
-      seen.overwrite = true;
-      break;
-    case Id::SkipExisting:
-      seen.skip_existing = true;
-      break;
-    case Id::OutputFolder:
-      options.output_folder = value;  // the last one given wins
-      break;
-    case Id::Help:
-      options.help = true;
-      break;
-    case Id::Version:
-      options.version = true;
-      break;
+// getopt_long tells only that `arg` failed, and glibc and the MinGW runtime
+// tell it in different ways (`got`, optopt); the message is worked out here.
+std::string option_error(const char* arg, int got, int opt) {
+  if (arg[1] != '-') {
+    // The MinGW runtime reads a '-' inside a bundle as the start of a long
+    // option ("-f-help"); glibc, as the rest of the bundle, as a letter.
+    const char letter = got >= kLong || opt == 0 || opt >= kLong ? '-' : static_cast<char>(opt);
+    if (got == ':' && letter != '-') return std::string("option -") + letter + " needs a value";
+    return std::string("unknown option -") + letter;
   }
-}
-
-// The option `name` (a long option without its "--" and value) stands for:
-// the one whose whole name it is, or else the only one whose name begins with
-// it. Null with `error` set when none or several do.
-const OptionName* find_long(const std::string& name, std::string& error) {
-  const OptionName* found = nullptr;
-  int count = 0;
+  // A known option without its value, or with one it takes none of; else no
+  // option or several begin with the name given.
+  const std::string name(arg + 2, std::strcspn(arg + 2, "="));
   std::string candidates;
-  for (const OptionName& option : kOptions) {
-    if (name == option.name) return &option;
-    if (name.empty() || std::strncmp(option.name, name.c_str(), name.size()) != 0) continue;
-    candidates += std::string(count++ > 0 ? ", --" : "--") + option.name;
-    found = &option;
+  int count = 0;
+  for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+    if (o->val == opt)
+      return std::string("option --") + o->name +
+             (o->has_arg == no_argument ? " takes no value" : " needs a value");
+    if (name.empty() || std::strncmp(o->name, name.c_str(), name.size()) != 0) continue;
+    candidates += std::string(count++ > 0 ? ", --" : "--") + o->name;
   }
-  if (count == 1) return found;
-  error = count == 0 ? "unknown option --" + name
-                     : "ambiguous option --" + name + " (" + candidates + ")";
-  return nullptr;
-}
-
-// Reads the long option argv[i]; takes its value from argv[i + 1] when it
-// needs one and has no '=', moving `i` past it.
-bool long_option(int argc, char** argv, int& i, Options& options, Seen& seen, std::string& error) {
-  const char* arg = argv[i];
-  const char* equals = std::strchr(arg, '=');
-  const std::string name = equals != nullptr ? std::string(arg + 2, equals) : std::string(arg + 2);
-  const OptionName* option = find_long(name, error);
-  if (option == nullptr) return false;
-  const char* value = nullptr;
-  if (!option->takes_value) {
-    if (equals != nullptr) {
-      error = std::string("option --") + option->name + " takes no value";
-      return false;
-    }
-  } else if (equals != nullptr) {
-    value = equals + 1;
-  } else if (i + 1 < argc) {
-    value = argv[++i];
-  } else {
-    error = std::string("option --") + option->name + " needs a value";
-    return false;
-  }
-  apply(*option, value, options, seen);
-  return true;
-}
-
-// Reads the bundle of short options argv[i] ("-f", "-fn", "-oDIR", "-fo DIR").
-bool short_options(int argc, char** argv, int& i, Options& options, Seen& seen,
-                   std::string& error) {
-  for (const char* p = argv[i] + 1; *p != '\0'; ++p) {
-    const OptionName* option =
-        std::find_if(std::begin(kOptions), std::end(kOptions),
-                     [&](const OptionName& candidate) { return candidate.letter == *p; });
-    if (option == std::end(kOptions)) {
-      error = std::string("unknown option -") + *p;
-      return false;
-    }
-    if (!option->takes_value) {
-      apply(*option, nullptr, options, seen);
-      continue;
-    }
-    // The rest of the bundle is the value, or else the next argument is.
-    if (p[1] == '\0' && i + 1 >= argc) {
-      error = std::string("option -") + *p + " needs a value";
-      return false;
-    }
-    apply(*option, p[1] != '\0' ? p + 1 : argv[++i], options, seen);
-    return true;
-  }
-  return true;
+  return count == 0 ? "unknown option --" + name
+                    : "ambiguous option --" + name + " (" + candidates + ")";
 }
 
 }  // namespace
 
 bool parse_options(int argc, char** argv, Options& options, std::string& error) {
-  Seen seen;
-  bool options_ended = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    // "-" alone is a FILE, as for other tools that take file names.
-    if (options_ended || arg[0] != '-' || arg[1] == '\0') {
-      options.files.push_back(arg);
-    } else if (std::strcmp(arg, "--") == 0) {
-      options_ended = true;
-    } else if (arg[1] == '-' ? !long_option(argc, argv, i, options, seen, error)
-                             : !short_options(argc, argv, i, options, seen, error)) {
-      return false;
+  bool overwrite = false;
+  bool skip_existing = false;
+  opterr = 0;
+  for (;;) {
+    // Nothing is reordered (the '-' of kShortOptions), so this is the
+    // argument the option is read from, or the bundle it stands in.
+    const int at = optind;
+    const int got = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
+    if (got == -1) break;
+    // A long option stands in an argument of its own (see option_error).
+    const bool long_in_bundle = got >= kLong && argv[at][1] != '-';
+    switch (long_in_bundle ? '?' : got >= kLong ? got - kLong : got) {
+      case 1:
+        options.files.push_back(optarg);
+        break;
+      case 'f':
+        overwrite = true;
+        break;
+      case 'n':
+        skip_existing = true;
+        break;
+      case 'o':
+        options.output_folder = optarg;  // the last one given wins
+        break;
+      case 'h':
+        options.help = true;
+        break;
+      case 'V':
+        options.version = true;
+        break;
+      default:
+        error = option_error(argv[at], got, optopt);
+        return false;
     }
   }
+  // The FILEs after "--".
+  for (int i = optind; i < argc; ++i) options.files.push_back(argv[i]);
   // --help and --version answer at once, whatever else the line holds.
   if (options.help || options.version) return true;
-  if (seen.overwrite && seen.skip_existing) {
+  if (overwrite && skip_existing) {
     error = "--overwrite and --skip-existing exclude each other";
     return false;
   }
@@ -146,9 +100,9 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
     error = "no input FILE given";
     return false;
   }
-  options.existing = seen.overwrite       ? ExistingFiles::Overwrite
-                     : seen.skip_existing ? ExistingFiles::Keep
-                                          : ExistingFiles::Ask;
+  options.existing = overwrite       ? ExistingFiles::Overwrite
+                     : skip_existing ? ExistingFiles::Keep
+                                     : ExistingFiles::Ask;
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "posix_host.h"
+#include "terminal_host.h"
 
 struct Options {
   ExistingFiles existing = ExistingFiles::Ask;
@@ -17,8 +17,9 @@ struct Options {
   std::vector<const char*> files;       // in the order given; point into argv
 };
 
-// Fills `options` from argv. Returns false on a usage error, with `error`
-// saying in one line what was wrong.
+// Fills `options` from argv through getopt_long (glibc's or the MinGW
+// runtime's), once per process: it keeps its place in globals. Returns false
+// on a usage error, with `error` saying in one line what was wrong.
 bool parse_options(int argc, char** argv, Options& options, std::string& error);
 
 // The usage text, ending in a line end.

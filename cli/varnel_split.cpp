@@ -18,12 +18,12 @@
 #include "options.h"
 #include "platform/file_identity.h"
 #include "platform/input_file.h"
-#include "posix_host.h"
 #include "process_start.h"
 #include "run_files.h"
 #include "split/split.h"
 #include "split/status.h"
 #include "split/version.h"
+#include "terminal_host.h"
 #include "visible_text.h"
 
 namespace {
@@ -64,7 +64,7 @@ LogOutcome split_one_log(const char* path, const Options& options, bool heading,
   }
 
   run_files.start_log(input.get());
-  PosixHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
+  TerminalHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
   const SplitResult result = split_log(input.get(), path, host, options.output_folder);
   input.reset();
   run_files.end_log();

@@ -163,6 +163,15 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"--overwrite=yes rover.adi", 2, false, "option --overwrite takes no value\n"},
       {"rover.adi -o", 2, false, "option -o needs a value\n"},
       {"rover.adi --output-dir", 2, false, "option --output-dir needs a value\n"},
+      {"rover.adi -fo", 2, false, "option -o needs a value\n"},
+      {"-xf rover.adi", 2, false, "unknown option -x\n"},
+      {"--=x rover.adi", 2, false, "unknown option --\n"},
+      // A '-' inside a bundle is an unknown letter, never the start of a long
+      // option; --help with a value is an error, not the help.
+      {"-f-help rover.adi", 2, false, "unknown option --\n"},
+      {"-n-o out rover.adi", 2, false, "unknown option --\n"},
+      {"--help=no rover.adi", 2, false, "option --help takes no value\n"},
+      {"-- --help", 1, false, "Error opening --help: "},
       // The output folder is checked before any log is read.
       {"-o missing rover.adi", 2, false, "output folder missing: No such file or directory\n"},
       {"--output-dir=rover.adi rover.adi", 2, false, "output folder rover.adi: Not a directory\n"},
@@ -205,6 +214,31 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
   fs::remove_all(work);
 }
 
+// Options stand anywhere among the logs even where POSIXLY_CORRECT asks a
+// program to stop reading options at the first FILE.
+TEST(VarnelSplit, OptionsAfterTheLogsCountWhateverPosixlyCorrectSays) {
+  const struct {
+    const char* args;
+    const char* err;
+  } cases[] = {
+      {"rover.adi -fn", "--overwrite and --skip-existing exclude each other\n"},
+      {"rover.adi --o", "ambiguous option --o (--overwrite, --output-dir)\n"},
+  };
+  const fs::path work = golden::make_temp_folder("cli-posixly");
+  ASSERT_FALSE(work.empty());
+  fs::copy(golden::root() / "interleaved_qths" / "rover.adi", work / "rover.adi");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    Outcome run = run_in(work, "POSIXLY_CORRECT=1 " + binary + " " + c.args);
+    EXPECT_EQ(2, run.exit_code);
+    EXPECT_EQ(
+        std::string("varnel-split: ") + c.err + "Try 'varnel-split --help' for more information.\n",
+        run.err);
+    EXPECT_EQ(1u, golden::files_under(work).size());
+  }
+  fs::remove_all(work);
+}
+
 // Short options, several logs in one run and an output folder. Every file
 // that was there before the run keeps its bytes (the row's `changed` file
 // aside), and the files afterwards are exactly those listed.
@@ -227,6 +261,9 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
       "==> b.adi <==\nWrote    1 QSOs to b_FN42.adi\n\n";
   const char* a_only = "Wrote    1 QSOs to a_FN31.adi\n\n";
   const char* none = "Did not create any output files!\n\n";
+  const char* a_then_a_txt_refused =
+      "==> a.adi <==\nWrote    1 QSOs to a_FN31.adi\n\n"
+      "==> a.txt <==\nDid not create any output files!\n\n";
   const Case cases[] = {
       {"printf old >a_FN31.adi", "-f a.adi", 0, a_only, nullptr, "a.adi a_FN31.adi:K1AA b.adi",
        "a_FN31.adi"},
@@ -255,6 +292,16 @@ TEST(VarnelSplit, OptionFormsSeveralLogsAndOutputFolder) {
        "==> b_FN42.adi <==\nWrote    1 QSOs to b_FN42_FN31.adi\n\n",
        "varnel-split: b_FN42.adi is another log or an earlier output of this run\n",
        "a.adi b.adi b_FN42.adi b_FN42_FN31.adi:K1DD"},
+      // Such a file gets no question, nor the answer the options give to one:
+      // nobody to ask would cancel the run, -n would keep it without a word.
+      {"log a.txt K1CC FN31", "a.adi a.txt", 1, a_then_a_txt_refused,
+       "varnel-split: a_FN31.adi is another log or an earlier output of this run\n"
+       "Could not open output file a_FN31.adi\n",
+       "a.adi a.txt a_FN31.adi:K1AA b.adi"},
+      {"log a.txt K1CC FN31", "-n a.adi a.txt", 1, a_then_a_txt_refused,
+       "varnel-split: a_FN31.adi is another log or an earlier output of this run\n"
+       "Could not open output file a_FN31.adi\n",
+       "a.adi a.txt a_FN31.adi:K1AA b.adi"},
       // The output folder, in every form; the names stay the log's.
       {"mkdir out", "-o out a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},
       {"mkdir out", "-foout a.adi", 0, a_only, nullptr, "a.adi b.adi out/a_FN31.adi:K1AA"},

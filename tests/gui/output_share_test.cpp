@@ -280,4 +280,37 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
             std::make_pair(DWORD{1}, "Error opening sub\\rover.adi" + missing));
 }
 
+// varnel-split.exe reads its options through the MinGW runtime's getopt_long,
+// whose habits differ from glibc's: the same forms give the same messages,
+// exit status and splits as on Linux.
+TEST_F(OutputShare, VarnelSplitExeReadsOptionsAsOnLinux) {
+  fs::create_directories(folder_ / "out");
+  std::ofstream(folder_ / "a.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  const std::string try_help = "Try 'varnel-split --help' for more information.\n";
+  const struct {
+    std::wstring arguments;
+    DWORD exit_code;
+    std::string output;
+  } cases[] = {
+      // A '-' inside a bundle never starts a long option.
+      {L"-f-help a.adi", 2, "varnel-split: unknown option --\n" + try_help},
+      {L"-n-o out a.adi", 2, "varnel-split: unknown option --\n" + try_help},
+      {L"-fx a.adi", 2, "varnel-split: unknown option -x\n" + try_help},
+      {L"--overwrite=yes a.adi", 2, "varnel-split: option --overwrite takes no value\n" + try_help},
+      {L"a.adi --output-dir", 2, "varnel-split: option --output-dir needs a value\n" + try_help},
+      {L"a.adi -fo", 2, "varnel-split: option -o needs a value\n" + try_help},
+      {L"--o a.adi", 2,
+       "varnel-split: ambiguous option --o (--overwrite, --output-dir)\n" + try_help},
+      {L"a.adi -fo out", 0, "Wrote    1 QSOs to a_FN31.adi\n\n"},
+      {L"-- --over", 1, "Error opening --over: " + std::string(strerror(ENOENT)) + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.arguments.begin(), c.arguments.end()));  // all ASCII
+    EXPECT_EQ(run_split_exe(folder_, c.arguments), std::make_pair(c.exit_code, c.output));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "out" / "a_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_FALSE(fs::exists(folder_ / "a_FN31.adi"));
+}
+
 }  // namespace

@@ -1,10 +1,10 @@
 #pragma once
-// The split's platform seam on a terminal: questions become prompts on
-// standard error answered from standard input, or are answered by the
-// command-line options when no one is there to ask. Output files go through
-// the shared file-system code (platform/output_files.h).
+// The split's platform seam on a terminal, a Linux one or a Windows console
+// alike: questions become prompts on standard error answered from standard
+// input, or are answered by the command-line options when no one is there to
+// ask. Output files go through the shared file-system code
+// (platform/output_files.h).
 #include <cstdio>
-#include <string>
 
 #include "platform/output_files.h"
 #include "run_files.h"
@@ -13,15 +13,15 @@
 // What to do about an output file that already exists.
 enum class ExistingFiles { Ask, Overwrite, Keep };
 
-class PosixHost : public Host {
+class TerminalHost : public Host {
  public:
   // `input`: the log being split, which no output may be. One host serves
   // one split (see platform::OutputFiles). `interactive`: `in` is a
   // terminal, so questions may be put to the user. `run_files`, when given:
   // the other files of the run that no output may be, told of each output
   // opened.
-  PosixHost(std::FILE* input, ExistingFiles existing, bool interactive,
-            RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
+  TerminalHost(std::FILE* input, ExistingFiles existing, bool interactive,
+               RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
       : outputs_(input),
         existing_(existing),
         interactive_(interactive),
@@ -29,8 +29,15 @@ class PosixHost : public Host {
         in_(in),
         out_(out) {}
 
+  // Answers from the options when they decide (--overwrite, --skip-existing,
+  // nobody at a terminal), else asks on the terminal.
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
+  // As platform::output_exists, except that a file the run protects (see
+  // open_output) is none to ask about. When nobody could answer the question
+  // that would follow, says so here, where the whole path is known.
   bool output_exists(const char* path) override;
+  // Through platform::OutputFiles; a file the run protects is refused before
+  // any open, and the refusal says why.
   std::FILE* open_output(const char* path) override;
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
@@ -41,6 +48,9 @@ class PosixHost : public Host {
  private:
   Answer ask_overwrite(const char* text);
   Answer ask_after_open_failure(const char* text);
+  // True when `path` leads to another log of the run or an earlier log's
+  // output, which no answer may let this split write.
+  bool protected_by_run(const char* path) const;
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
@@ -50,7 +60,6 @@ class PosixHost : public Host {
   RunFiles* run_files_;
   std::FILE* in_;
   std::FILE* out_;
-  std::string last_existing_;  // the question that follows names this file
   bool cancelled_ = false;
   bool open_failed_ = false;
 };

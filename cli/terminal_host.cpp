@@ -1,4 +1,4 @@
-#include "posix_host.h"
+#include "terminal_host.h"
 
 #include <cctype>
 #include <cstring>
@@ -28,14 +28,25 @@ bool is_terminal(std::FILE* file) {
 #endif
 }
 
-bool PosixHost::output_exists(const char* path) {
-  if (!platform::output_exists(path)) return false;
-  last_existing_ = path;
+bool TerminalHost::protected_by_run(const char* path) const {
+  return run_files_ != nullptr && run_files_->protects(path);
+}
+
+bool TerminalHost::output_exists(const char* path) {
+  // A protected file is never replaced, whatever the answer, nor kept as if
+  // the user had declined it: it gets no question, and the open that follows
+  // refuses it and says so.
+  if (!platform::output_exists(path) || protected_by_run(path)) return false;
+  if (existing_ == ExistingFiles::Ask && !interactive_) {
+    print_visible_line(out_, path_line("varnel-split: ", path,
+                                       " already exists; run again with --overwrite to replace"
+                                       " it or --skip-existing to keep it"));
+  }
   return true;
 }
 
-std::FILE* PosixHost::open_output(const char* path) {
-  if (run_files_ != nullptr && run_files_->protects(path)) {
+std::FILE* TerminalHost::open_output(const char* path) {
+  if (protected_by_run(path)) {
     print_visible_line(out_, path_line("varnel-split: ", path,
                                        " is another log or an earlier output of this run"));
     return nullptr;
@@ -45,23 +56,18 @@ std::FILE* PosixHost::open_output(const char* path) {
   return file;
 }
 
-bool PosixHost::stop_requested() { return interrupt_signal() != 0; }
+bool TerminalHost::stop_requested() { return interrupt_signal() != 0; }
 
-Answer PosixHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
+Answer TerminalHost::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
   (void)caption;
   (void)icon;
-  // Such a file is never replaced, whatever the answer, nor kept as if the
-  // user had declined it: the open that follows refuses it and says so.
-  if (buttons == Buttons::YesNoCancel && run_files_ != nullptr &&
-      run_files_->protects(last_existing_.c_str()))
-    return Answer::Yes;
   Answer answer =
       buttons == Buttons::YesNoCancel ? ask_overwrite(text) : ask_after_open_failure(text);
   if (answer == Answer::Cancel) cancelled_ = true;
   return answer;
 }
 
-Answer PosixHost::ask_overwrite(const char* text) {
+Answer TerminalHost::ask_overwrite(const char* text) {
   switch (existing_) {
     case ExistingFiles::Overwrite:
       return Answer::Yes;
@@ -70,13 +76,9 @@ Answer PosixHost::ask_overwrite(const char* text) {
     case ExistingFiles::Ask:
       break;
   }
-  if (!interactive_) {
-    // Nobody can answer, and an existing file is never replaced without a Yes.
-    print_visible_line(out_, path_line("varnel-split: ", last_existing_.c_str(),
-                                       " already exists; run again with --overwrite to replace"
-                                       " it or --skip-existing to keep it"));
-    return Answer::Cancel;
-  }
+  // Nobody can answer (output_exists has said so), and an existing file is
+  // never replaced without a Yes.
+  if (!interactive_) return Answer::Cancel;
   switch (prompt(text, " [y]es/[n]o/[c]ancel? ", "ync")) {
     case 'y':
       return Answer::Yes;
@@ -87,7 +89,7 @@ Answer PosixHost::ask_overwrite(const char* text) {
   }
 }
 
-Answer PosixHost::ask_after_open_failure(const char* text) {
+Answer TerminalHost::ask_after_open_failure(const char* text) {
   open_failed_ = true;
   // The text ends in the line end of the window's box.
   std::string_view line(text);
@@ -97,7 +99,7 @@ Answer PosixHost::ask_after_open_failure(const char* text) {
   return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::Ok : Answer::Cancel;
 }
 
-char PosixHost::prompt(const char* text, const char* choices, const char* letters) {
+char TerminalHost::prompt(const char* text, const char* choices, const char* letters) {
   char line[64];
   for (;;) {
     // The choices show whole, however long the question.
