@@ -52,10 +52,7 @@ constexpr std::size_t kLongestTag = 1 << 16;
 void set_tag_message(const char* opening, const char* name, int32_t length,
                      std::string& error_text) {
   error_text.assign(opening);
-  error_text.append(name);
-  error_text.push_back(':');
-  error_text.append(std::to_string(length));
-  error_text.push_back('>');
+  append_tag(error_text, name, length);
 }
 
 // What one call of parse_ADIF works with.

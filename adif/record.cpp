@@ -44,17 +44,21 @@ void set_duplicate_message(const AdifField& field, std::string& error_text) {
   std::size_t shown = 0;
   if (field.length > 0) shown = strnlen(field.value, static_cast<std::size_t>(field.length));
   error_text.assign("Duplicate field: <");
-  error_text.append(field.name);
-  error_text.push_back(':');
-  error_text.append(std::to_string(field.declared));
-  error_text.push_back('>');
+  append_tag(error_text, field.name, field.declared);
   error_text.append(field.value, shown);
+}
+
+void append_tag(std::string& text, const char* name, int32_t length) {
+  text.append(name);
+  text.push_back(':');
+  text.append(std::to_string(length));
+  text.push_back('>');
 }
 
 AdifField* insert_field(AdifField* root, AdifField* field, std::string& error_text) {
   // The links walked down, so that skew and split can run on the way back up
-  // without recursion. An AA tree of n nodes is at most 2 log2(n + 1) high.
-  AdifField** path[128];
+  // without recursion.
+  AdifField** path[kMaxTreeDepth];
   int depth = 0;
   AdifField** link = &root;
   while (*link != nullptr) {

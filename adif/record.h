@@ -45,6 +45,14 @@ struct QsoRecord {
   }
 };
 
+// How deep a walk of a record's field tree can go: an AA tree of n nodes is
+// at most 2 log2(n + 1) high, so this holds any tree that fits in memory.
+inline constexpr int kMaxTreeDepth = 128;
+
+// Appends "NAME:LEN>" to `text`: how messages name a field by its tag, after
+// the '<' that opens their text.
+void append_tag(std::string& text, const char* name, int32_t length);
+
 // Inserts `field` (level 0, no children) into the tree at `root` and returns the
 // new root. A name already in the tree is refused: the tree is left as it was
 // and `error_text` becomes "Duplicate field: <NAME:LEN>VALUE".

@@ -111,8 +111,8 @@ void write_record_fields(OutputStream& stream, const QsoRecord& record) {
     write_fields(stream, record.fields);
     return;
   }
-  // In order without recursion; an AA tree is at most 2 log2(n + 1) high.
-  const AdifField* stack[128];
+  // In order without recursion.
+  const AdifField* stack[kMaxTreeDepth];
   int depth = 0;
   const AdifField* node = record.fields;
   while (node != nullptr || depth > 0) {

@@ -123,11 +123,11 @@ int show_status_list(const WindowState& state, const StatusMessage* head) {
 void help_target(const char* address, const char* module_path, char* out, std::size_t size) {
   const bool has_scheme =
       std::strstr(address, "://") != nullptr || std::strncmp(address, "mailto:", 7) == 0;
-  const char* slash = std::strrchr(module_path, '\\');
-  if (has_scheme || slash == nullptr) {
+  const char* name = file_name_part(module_path);
+  if (has_scheme || name == module_path) {
     snprintf(out, size, "%s", address);
     return;
   }
-  const int folder = static_cast<int>(slash - module_path + 1);
+  const int folder = static_cast<int>(name - module_path);
   snprintf(out, size, "%.*s%s", folder, module_path, address);
 }

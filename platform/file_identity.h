@@ -5,6 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 
+#ifdef _WIN32
+struct _BY_HANDLE_FILE_INFORMATION;  // <windows.h>'s, which this header does without
+#else
+#include <sys/stat.h>
+#endif
+
 namespace platform {
 
 // Which file an open descriptor or handle is on, whatever name led there:
@@ -16,6 +22,14 @@ struct FileId {
   // (a redirected standard stream); such an id matches on the index alone.
   bool volume_known = true;
 };
+
+#ifdef _WIN32
+// The identity in what GetFileInformationByHandle says of a file.
+FileId file_id(const ::_BY_HANDLE_FILE_INFORMATION& info);
+#else
+// The identity in what stat says of a file.
+FileId file_id(const struct stat& st);
+#endif
 
 // True when `a` and `b` are the same file.
 inline bool same_file(const FileId& a, const FileId& b) {

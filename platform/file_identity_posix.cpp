@@ -6,25 +6,21 @@
 
 namespace platform {
 
-namespace {
-
-FileId identity_from(const struct stat& st) {
+FileId file_id(const struct stat& st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
-
-}  // namespace
 
 bool identity_of(const char* path, FileId& identity) {
   struct stat st;
   if (stat(path, &st) != 0) return false;
-  identity = identity_from(st);
+  identity = file_id(st);
   return true;
 }
 
 bool identity_of(std::FILE* stream, FileId& identity) {
   struct stat st;
   if (fstat(fileno(stream), &st) != 0) return false;
-  identity = identity_from(st);
+  identity = file_id(st);
   return true;
 }
 

@@ -9,6 +9,11 @@
 
 namespace platform {
 
+FileId file_id(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool identity_of_handle(void* handle, FileId& identity) {
   // Only disk files have an identity worth comparing: a device (NUL, CON)
   // would otherwise match every other device.
@@ -16,9 +21,7 @@ bool identity_of_handle(void* handle, FileId& identity) {
     return false;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info)) {
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    identity.volume_known = true;
+    identity = file_id(info);
     return true;
   }
   // Wine answers only this for a standard handle it took over from a Unix

@@ -34,10 +34,6 @@ int open_or_create(const char* path, bool& created) {
   return -1;
 }
 
-FileId id_of(const struct stat& st) {
-  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
-
 bool clear_nonblocking(int fd) {
   int flags = fcntl(fd, F_GETFL);
   return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
@@ -80,7 +76,7 @@ std::FILE* OutputFiles::open(const char* path) {
   OpenedFile opened;
   std::FILE* file = nullptr;
   if (fstat(fd, &st) == 0) {
-    opened.id = id_of(st);
+    opened.id = file_id(st);
     opened.regular = S_ISREG(st.st_mode);
     opened.links = static_cast<uint32_t>(st.st_nlink);
     if (may_write(opened, taken_) && ftruncate(fd, 0) == 0 && clear_nonblocking(fd))

@@ -8,20 +8,11 @@
 #include <cstdint>
 #include <string>
 
+#include "split/paths.h"
+
 namespace platform {
 
 namespace {
-
-FileId id_of(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber,
-          (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-// The last part of a path: after its last backslash or slash.
-const wchar_t* last_part(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1);
-}
 
 // Whether the file open on `handle` holds the name `path` asked for, letter
 // case aside. Windows also opens a file through its short 8.3 alias
@@ -48,7 +39,8 @@ bool opened_as_asked(HANDLE handle, const char* path) {
     if (length == 0 || length >= actual.size()) return false;
   }
   actual.resize(length);
-  return CompareStringOrdinal(last_part(actual), -1, last_part(asked), -1, TRUE) == CSTR_EQUAL;
+  return CompareStringOrdinal(file_name_part(actual.c_str()), -1, file_name_part(asked.c_str()), -1,
+                              TRUE) == CSTR_EQUAL;
 }
 
 // Readers may share an output, writers may not: a second open of the same
@@ -136,7 +128,7 @@ std::FILE* OutputFiles::open(const char* path) {
   BY_HANDLE_FILE_INFORMATION info;
   OpenedFile opened;
   if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
-    opened.id = id_of(info);
+    opened.id = file_id(info);
     opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     opened.links = info.nNumberOfLinks;

@@ -6,14 +6,6 @@
 #include "adif/utf8.h"
 #include "split/text_controls.h"
 
-const char* file_name_part(const char* path) {
-  const char* name = path;
-  for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
-  }
-  return name;
-}
-
 namespace {
 
 // The well-formed character of `size` bytes at `p` cannot stand in an

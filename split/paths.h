@@ -5,8 +5,17 @@
 // The size of the buffers that messages and status lines are formatted into.
 constexpr std::size_t kMessageSize = 128;
 
-// The text after the last '\' or '/' of `path`, or the whole path; points into `path`.
-const char* file_name_part(const char* path);
+// The text after the last '\' or '/' of `path`, or the whole path; points
+// into `path`. For narrow and wide paths alike: every part of the program
+// that needs a path's last part takes it here.
+template <class Char>
+const Char* file_name_part(const Char* path) {
+  const Char* name = path;
+  for (const Char* p = path; *p != 0; ++p) {
+    if (*p == '\\' || *p == '/') name = p + 1;
+  }
+  return name;
+}
 
 // The output file for `qth` beside `input_path`: the input path with its file
 // name cut at the first dot, then "_", the QTH and ".adi". In the name only,
