@@ -15,7 +15,6 @@
 //   exit_code       varnel-split's exit status
 //   stderr_has.txt  texts its standard error must hold (it must be empty when absent)
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +23,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace golden {
 
@@ -75,11 +76,7 @@ inline std::map<std::string, std::string> files_under(const fs::path& folder) {
 }
 
 // A fresh folder of its own under the system's temporary folder.
-inline fs::path make_temp_folder(const std::string& label) {
-  std::string pattern = (fs::temp_directory_path() / ("varnel-" + label + "-XXXXXX")).string();
-  if (!mkdtemp(pattern.data())) return {};
-  return pattern;
-}
+using ::make_temp_folder;
 
 // Fills `work` with the case's input and its `before` files.
 inline void prepare(const fs::path& case_dir, const fs::path& work) {
