@@ -1,12 +1,13 @@
 #include "split/qth_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "failing_streams.h"
 #include "fake_host.h"
 #include "temp_dir.h"
 
@@ -112,8 +113,8 @@ TEST_F(Creation, AnswerToTheOverwriteQuestionDecides) {
 }
 
 TEST_F(Creation, OpenFailureAsksWhetherToSkipOrStop) {
-  ASSERT_EQ(mkdir((dir / "rover_ME.adi").c_str(), 0700),
-            0);  // a folder cannot be opened for writing
+  // A folder cannot be opened for writing.
+  ASSERT_TRUE(std::filesystem::create_directory(dir / "rover_ME.adi"));
   const std::string expected = "Could not open output file " + (dir / "rover_ME.adi") + "\n";
   struct Case {
     Answer answer;
@@ -206,7 +207,7 @@ TEST(QthClosing, StreamThatLostBytesIsReportedAsAnError) {
   for (std::size_t size : {std::size_t{5}, std::size_t{40000}}) {
     auto e = entry("FULL");
     e->path = "/logs/rover_FULL.adi";
-    std::FILE* full = std::fopen("/dev/full", "wb");  // every write to it fails
+    std::FILE* full = open_failing_writes();
     ASSERT_NE(full, nullptr);
     e->stream = std::make_unique<OutputStream>(full);
     e->qso_count = 2;
