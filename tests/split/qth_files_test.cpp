@@ -13,6 +13,15 @@
 
 namespace {
 
+// A QTH after "ME" in byte order but before it when letter case is ignored.
+// On Windows, whose file names are blind to case, "Me" would name ME's file,
+// so there "Md" stands in.
+#ifdef _WIN32
+const char* const kAfterMe = "Md";
+#else
+const char* const kAfterMe = "Me";
+#endif
+
 std::unique_ptr<QthFile> entry(const char* qth) {
   auto e = std::make_unique<QthFile>();
   e->qth = qth;
@@ -76,6 +85,9 @@ TEST_F(Creation, AbsentFileIsOpenedWithoutAQuestion) {
   EXPECT_EQ(e->skip, 0);
   EXPECT_EQ(e->qso_count, 0);
   EXPECT_TRUE(host.asked.empty());
+  // Read once closed: on Windows the split's handle to a file it made keeps
+  // out readers that do not share its right to delete the file.
+  e.reset();
   EXPECT_EQ(read_bytes(dir / "rover_ME.adi"), "");
 }
 
@@ -180,7 +192,7 @@ TEST_F(Creation, ClosingReportsOpenFilesInQthOrder) {
   const struct {
     const char* qth;
     int32_t count;
-  } met[] = {{"FN32", 12345}, {"DECLINED", 0}, {"Me", 0}, {"FN31", 3}, {"ME", 1}};
+  } met[] = {{"FN32", 12345}, {"DECLINED", 0}, {kAfterMe, 0}, {"FN31", 3}, {"ME", 1}};
   for (const auto& m : met) {
     auto e = create(m.qth);
     ASSERT_NE(e, nullptr);
@@ -193,7 +205,8 @@ TEST_F(Creation, ClosingReportsOpenFilesInQthOrder) {
   EXPECT_EQ(status_lines(status),
             (std::vector<std::string>{
                 "Wrote    3 QSOs to rover_FN31.adi", "Wrote 12345 QSOs to rover_FN32.adi",
-                "Wrote    1 QSOs to rover_ME.adi", "Wrote    0 QSOs to rover_Me.adi", ""}));
+                "Wrote    1 QSOs to rover_ME.adi",
+                std::string("Wrote    0 QSOs to rover_") + kAfterMe + ".adi", ""}));
   EXPECT_EQ(find_qth_file(root.get(), "FN31")->stream, nullptr);
   EXPECT_EQ(read_bytes(dir / "rover_FN31.adi"), "bytes");
   EXPECT_EQ(read_bytes(dir / "rover_DECLINED.adi"), "old");
