@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "failing_streams.h"
+
 namespace {
 
 // Every line read_line returns with a buffer of `size` bytes, up to the end;
@@ -92,6 +94,16 @@ TEST(LineReader, FileLinesMatchAcrossRefills) {
   }
 }
 
+// A pipe from another process that writes the bytes of the file at `path`.
+std::FILE* pipe_from(const std::string& path) {
+#ifdef _WIN32
+  // Binary, or the runtime would turn CR LF into LF.
+  return _popen(("type \"" + path + "\"").c_str(), "rb");
+#else
+  return popen(("cat " + path).c_str(), "r");
+#endif
+}
+
 TEST(LineReader, LookingAheadAndHandingBackChangeNothingThatIsRead) {
   std::string data;
   for (int i = 0; data.size() < 300000; ++i)
@@ -109,7 +121,10 @@ TEST(LineReader, LookingAheadAndHandingBackChangeNothingThatIsRead) {
     SCOPED_TRACE(source);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
     if (std::string(source) == "file") file.reset(std::fopen(path.c_str(), "rb"));
-    if (std::string(source) == "pipe") file.reset(popen(("cat " + path).c_str(), "r"));
+    if (std::string(source) == "pipe") file.reset(pipe_from(path));
+    if (std::string(source) != "memory") {
+      ASSERT_NE(file, nullptr);
+    }
     std::unique_ptr<LineReader> reader =
         file ? std::make_unique<LineReader>(file.get())
              : std::make_unique<LineReader>(data.data(), data.size());
@@ -171,7 +186,8 @@ TEST(LineReader, NothingIsReadAfterAReadMetTheEndOfTheFile) {
 }
 
 TEST(LineReader, ReadErrorEndsTheInputAndIsReported) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dir(std::fopen("/", "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dir(open_folder_for_reading(testing::TempDir()),
+                                                      &std::fclose);
   ASSERT_NE(dir, nullptr);
   LineReader reader(dir.get());
   char line[64];

@@ -1,8 +1,6 @@
 #include "adif/scan.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -12,35 +10,9 @@
 
 #include "adif/tag_length.h"
 #include "adif/words.h"
+#include "guarded_bytes.h"
 
 namespace {
-
-// Bytes placed so that their last one is the last readable byte before an
-// unreadable page: a scan that reads further than its contract allows
-// faults at once instead of reading stray memory.
-class GuardedBytes {
- public:
-  GuardedBytes() : page_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
-    void* base =
-        mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (base == MAP_FAILED) std::abort();
-    base_ = static_cast<char*>(base);
-    if (mprotect(base_ + page_, page_, PROT_NONE) != 0) std::abort();
-  }
-  ~GuardedBytes() { munmap(base_, 2 * page_); }
-  GuardedBytes(const GuardedBytes&) = delete;
-  GuardedBytes& operator=(const GuardedBytes&) = delete;
-
-  char* place(const std::string& bytes) {
-    char* at = base_ + page_ - bytes.size();
-    std::memcpy(at, bytes.data(), bytes.size());
-    return at;
-  }
-
- private:
-  std::size_t page_;
-  char* base_;
-};
 
 // A text as the reader makes it: its bytes, a NUL, then exactly the padding.
 std::string padded(const std::string& text) { return text + std::string(1 + scan::kPadding, '\0'); }

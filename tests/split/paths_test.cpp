@@ -6,6 +6,16 @@
 
 namespace {
 
+// What an output folder named without a separator at its end is followed by:
+// Windows' own separator there, a slash elsewhere (where '\\' is an
+// ordinary byte of a name).
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+const std::string kFolderEnd = kWindows ? "\\" : "/";
+
 TEST(Paths, FileNamePartFollowsTheLastSeparatorOfEitherKind) {
   struct Case {
     const char* path;
@@ -94,11 +104,13 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
        std::string("rover_\xd8\x9b\xe2\x80\x8d\xe2\x80\x90") +
            "\xe2\x80\xa9\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa.adi"},
       // An output folder takes the place of the input's, the name stays the input's.
-      {"/logs/rover.adi", "FN31", "out/rover_FN31.adi", "out"},
+      {"/logs/rover.adi", "FN31", "out" + kFolderEnd + "rover_FN31.adi", "out"},
       {"/logs/rover.adi", "FN31", "/out/rover_FN31.adi", "/out/"},
-      {"/my.logs/rover.2016.adi", "FN31/..", "my.out/rover_FN31_...adi", "my.out"},
-      {"/dev/stdin", "FN31", "/tmp/stdin_FN31.adi", "/tmp"},
-      {"rover", "ME", "out\\/rover_ME.adi", "out\\"},
+      {"/my.logs/rover.2016.adi", "FN31/..", "my.out" + kFolderEnd + "rover_FN31_...adi", "my.out"},
+      {"/dev/stdin", "FN31", "/tmp" + kFolderEnd + "stdin_FN31.adi", "/tmp"},
+      {"rover", "ME", kWindows ? "out\\rover_ME.adi" : "out\\/rover_ME.adi", "out\\"},
+      // "D:" is the current folder of drive D on Windows, a plain name elsewhere.
+      {"rover", "ME", kWindows ? "D:rover_ME.adi" : "D:/rover_ME.adi", "D:"},
       {"rover.adi", "ME", "rover_ME.adi", ""},
   };
   for (const Case& c : cases)

@@ -1,7 +1,6 @@
 #include "split/split.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_streams.h"
 #include "fake_host.h"
 #include "temp_dir.h"
 
@@ -173,8 +173,8 @@ TEST(SplitByQth, TwoQthsNamingOneFileNeverWriteItTwice) {
 
 TEST(SplitByQth, InputReadErrorIsReported) {
   TempDir dir;
-  ASSERT_EQ(mkdir((dir / "rover.adi").c_str(), 0700), 0);  // opens, but every read fails
-  std::FILE* file = std::fopen((dir / "rover.adi").c_str(), "rb");
+  ASSERT_TRUE(std::filesystem::create_directory(dir / "rover.adi"));
+  std::FILE* file = open_folder_for_reading(dir / "rover.adi");  // opens, but every read fails
   ASSERT_NE(file, nullptr);
   FakeHost host;
   const SplitResult result = split_log(file, (dir / "rover.adi").c_str(), host);

@@ -14,8 +14,10 @@
 //                   work folder as DIR and line ends as \n (none when absent)
 //   exit_code       varnel-split's exit status
 //   stderr_has.txt  texts its standard error must hold (it must be empty when absent)
+//   windows/        what the split does differently on Windows, whose file
+//                   names are blind to letter case: a status.txt,
+//                   questions.txt or after/ there stands for the case's own
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +26,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace golden {
 
@@ -37,6 +41,16 @@ inline std::vector<std::string> case_names() {
     if (entry.is_directory()) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// What the case expects of the split in `name` (status.txt, questions.txt or
+// after): on Windows the case's windows/ one when it has one.
+inline fs::path expected(const fs::path& case_dir, const std::string& name) {
+#ifdef _WIN32
+  const fs::path on_windows = case_dir / "windows" / name;
+  if (fs::exists(on_windows)) return on_windows;
+#endif
+  return case_dir / name;
 }
 
 // The bytes of `path`, or "" when it cannot be read.
@@ -64,22 +78,20 @@ inline std::vector<std::string> lines_of(const fs::path& path) {
   return lines;
 }
 
-// Every regular file under `folder` by its path relative to it, with its bytes.
+// Every regular file under `folder` by its path relative to it, with its
+// bytes. The names are UTF-8 on every platform, as the split writes them
+// (Windows keeps them in UTF-16).
 inline std::map<std::string, std::string> files_under(const fs::path& folder) {
   std::map<std::string, std::string> files;
   if (!fs::exists(folder)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(folder))
     if (entry.is_regular_file())
-      files[fs::relative(entry.path(), folder).generic_string()] = read_bytes(entry.path());
+      files[fs::relative(entry.path(), folder).generic_u8string()] = read_bytes(entry.path());
   return files;
 }
 
 // A fresh folder of its own under the system's temporary folder.
-inline fs::path make_temp_folder(const std::string& label) {
-  std::string pattern = (fs::temp_directory_path() / ("varnel-" + label + "-XXXXXX")).string();
-  if (!mkdtemp(pattern.data())) return {};
-  return pattern;
-}
+using ::make_temp_folder;
 
 // Fills `work` with the case's input and its `before` files.
 inline void prepare(const fs::path& case_dir, const fs::path& work) {

@@ -1,18 +1,16 @@
 #pragma once
-// A fresh folder under /tmp for one test, removed with everything in it.
-#include <stdlib.h>
-
+// A fresh folder in the temporary folder for one test, removed with
+// everything in it.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "temp_folder.h"
+
 class TempDir {
  public:
-  TempDir() {
-    char name[] = "/tmp/varnel-test-XXXXXX";
-    if (mkdtemp(name)) path_ = name;
-  }
+  TempDir() : path_(make_temp_folder("test").string()) {}
   ~TempDir() {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
@@ -21,8 +19,11 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   bool ok() const { return !path_.empty(); }
-  // The path of `name` inside the folder.
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // The path of `name` inside the folder, joined as the platform joins paths
+  // ('\' on Windows), as a user's paths reach the split.
+  std::string operator/(const std::string& name) const {
+    return (std::filesystem::path(path_) / name).string();
+  }
   const std::string& path() const { return path_; }
 
  private:
