@@ -48,7 +48,7 @@ bool runs_into_tag(WorkingText& text, const char* value, uint64_t declared, bool
   return value_end::falls_inside_tag(start, start + (declared - low), start + around.size());
 }
 
-SettledValue stopped(WorkingText& text) {
+SettledValue stopped(const WorkingText& text) {
   return {text.truncated() ? SettledValue::kTruncated : SettledValue::kFailed, nullptr, 0, false};
 }
 
