@@ -56,12 +56,14 @@ constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
 // OPEN_ALWAYS: Wine follows a Unix symbolic link at the name, and an
 // OPEN_ALWAYS through a dangling one creates its target outside the folder
 // while reporting an existing file. CREATE_NEW makes nothing where any link
-// stands. Only a created file is opened with DELETE, the right to remove it.
+// stands. A created file shares deletion, so that it can be removed through
+// a handle of its own (remove_when_closed); holding DELETE here instead would
+// keep out every reader that does not share deletion, C's fopen among them.
 HANDLE open_or_create(const char* path, bool& created) {
   created = false;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    HANDLE handle =
-        CreateFileA(path, kAccess | DELETE, kShare, nullptr, CREATE_NEW, kFlags, nullptr);
+    HANDLE handle = CreateFileA(path, kAccess, kShare | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                kFlags, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       created = true;
       return handle;
@@ -77,11 +79,16 @@ HANDLE open_or_create(const char* path, bool& created) {
 }
 
 // Marks the file open on `handle` for removal once its last handle closes:
-// the file itself, whatever its name leads to by then.
+// the file itself, whatever its name leads to by then, through a second
+// handle to it that holds the right to remove it.
 void remove_when_closed(HANDLE handle) {
+  HANDLE remover =
+      ReOpenFile(handle, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+  if (remover == INVALID_HANDLE_VALUE) return;
   FILE_DISPOSITION_INFO dispose{};
   dispose.DeleteFile = TRUE;
-  SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose);
+  SetFileInformationByHandle(remover, FileDispositionInfo, &dispose, sizeof dispose);
+  CloseHandle(remover);
 }
 
 }  // namespace

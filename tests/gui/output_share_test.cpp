@@ -49,7 +49,7 @@ class OutputShare : public testing::Test {
   fs::path folder_;
 };
 
-TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
+TEST_F(OutputShare, SecondWriterIsRefusedAndAReaderLetInWhileTheSplitWrites) {
   const std::string path = (folder_ / "rover_ME.adi").string();
   platform::OutputFiles outputs(nullptr);
   std::FILE* file = outputs.open(path.c_str());
@@ -61,6 +61,10 @@ TEST_F(OutputShare, SecondWriterIsRefusedWhileTheSplitWrites) {
   EXPECT_EQ(std::fopen(alias.c_str(), "wb"), nullptr);
   EXPECT_EQ(platform::OutputFiles(nullptr).open(alias.c_str()), nullptr);
   EXPECT_EQ(outputs.open(alias.c_str()), nullptr);
+  // A reader is let in, as C's fopen opens: sharing reading and writing, not deletion.
+  std::FILE* reader = std::fopen(alias.c_str(), "rb");
+  EXPECT_NE(reader, nullptr);
+  if (reader != nullptr) std::fclose(reader);
   ASSERT_TRUE(stream.close());
   EXPECT_EQ(read_bytes(path), "<EOH>\r\n");
 }
