@@ -176,7 +176,7 @@ void keep_rest(Call& call, const char* rest) {
   const SettledValue settled = settle_value(call.text, value, declared);
   switch (settled.outcome) {
     case SettledValue::kSettled:
-      if (settled.broken) tell_value_problem(call, ADIF_VALUE_END_BROKEN, name, declared);
+      if (settled.broken) tell_value_problem(call, kValueEndBroken, name, declared);
       break;
     case SettledValue::kCut:
       call.cut_name = name;
@@ -254,7 +254,7 @@ AdifStatus read_fields(Call& call, char* scan) {
                              scan::holds_tag_start(tag.value, static_cast<std::size_t>(tag.length)),
                          0) &&
         value_end::holds_end_of_record(tag.value, static_cast<std::size_t>(tag.length)))
-      tell_value_problem(call, ADIF_VALUE_HOLDS_EOR, tag.name, tag.declared);
+      tell_value_problem(call, kValueHoldsEor, tag.name, tag.declared);
     store_field(call, tag);
     pending = tag.value;
     pending_length = tag.length;
@@ -270,7 +270,7 @@ AdifStatus read_fields(Call& call, char* scan) {
 void finish_record(Call& call) {
   if (call.record) call.trees.finish(*call.record, call.error_text);
   if (call.cut_name != nullptr)
-    set_tag_message(ADIF_INPUT_ENDED_IN_VALUE, call.cut_name, call.cut_length, call.error_text);
+    set_tag_message(kInputEndedInValue, call.cut_name, call.cut_length, call.error_text);
 }
 
 }  // namespace

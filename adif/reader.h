@@ -37,17 +37,17 @@ enum AdifStatus : int {
 
 // How the error text begins when the input ended inside a value; the field's
 // tag follows as "<NAME:LEN>".
-inline constexpr char ADIF_INPUT_ENDED_IN_VALUE[] = "ERROR: Input ended inside the value of <";
+inline constexpr char kInputEndedInValue[] = "ERROR: Input ended inside the value of <";
 
 // How the error text begins when a value's declared length ends it where no
 // value can end and its real end cannot be made out; the field's tag follows
 // as "<NAME:LEN>". The value keeps its declared length.
-inline constexpr char ADIF_VALUE_END_BROKEN[] = "Value does not end where its length says: <";
+inline constexpr char kValueEndBroken[] = "Value does not end where its length says: <";
 
 // How the error text begins when a value, as read, holds the text <EOR>: its
 // length swallowed whole records. The field's tag follows as "<NAME:LEN>";
 // the value is kept as read.
-inline constexpr char ADIF_VALUE_HOLDS_EOR[] = "Value holds an <EOR> tag: <";
+inline constexpr char kValueHoldsEor[] = "Value holds an <EOR> tag: <";
 
 class TreeBuilder;
 

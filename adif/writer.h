@@ -6,8 +6,8 @@
 #include "adif/record.h"
 
 // The fixed 7-byte lines: written before a file's first record and after each record.
-inline constexpr char ADIF_HEADER_LINE[] = "<EOH>\r\n";
-inline constexpr char ADIF_END_OF_RECORD_LINE[] = "<EOR>\r\n";
+inline constexpr char kAdifHeaderLine[] = "<EOH>\r\n";
+inline constexpr char kAdifEndOfRecordLine[] = "<EOR>\r\n";
 
 // Writes the fields of the tree at `root` in ascending name order, skipping
 // names that begin with "APP_". A null root writes nothing.

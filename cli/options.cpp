@@ -100,9 +100,9 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
     error = "no input FILE given";
     return false;
   }
-  options.existing = overwrite       ? ExistingFiles::Overwrite
-                     : skip_existing ? ExistingFiles::Keep
-                                     : ExistingFiles::Ask;
+  options.existing = overwrite       ? ExistingFiles::kOverwrite
+                     : skip_existing ? ExistingFiles::kKeep
+                                     : ExistingFiles::kAsk;
   return true;
 }
 

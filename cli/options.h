@@ -10,7 +10,7 @@
 #include "terminal_host.h"
 
 struct Options {
-  ExistingFiles existing = ExistingFiles::Ask;
+  ExistingFiles existing = ExistingFiles::kAsk;
   bool help = false;
   bool version = false;
   const char* output_folder = nullptr;  // null: beside each FILE; points into argv

@@ -37,7 +37,7 @@ bool TerminalHost::output_exists(const char* path) {
   // the user had declined it: it gets no question, and the open that follows
   // refuses it and says so.
   if (!platform::output_exists(path) || protected_by_run(path)) return false;
-  if (existing_ == ExistingFiles::Ask && !interactive_) {
+  if (existing_ == ExistingFiles::kAsk && !interactive_) {
     print_visible_line(out_, path_line("varnel-split: ", path,
                                        " already exists; run again with --overwrite to replace"
                                        " it or --skip-existing to keep it"));
@@ -62,30 +62,30 @@ Answer TerminalHost::ask(const char* text, const char* caption, Buttons buttons,
   (void)caption;
   (void)icon;
   Answer answer =
-      buttons == Buttons::YesNoCancel ? ask_overwrite(text) : ask_after_open_failure(text);
-  if (answer == Answer::Cancel) cancelled_ = true;
+      buttons == Buttons::kYesNoCancel ? ask_overwrite(text) : ask_after_open_failure(text);
+  if (answer == Answer::kCancel) cancelled_ = true;
   return answer;
 }
 
 Answer TerminalHost::ask_overwrite(const char* text) {
   switch (existing_) {
-    case ExistingFiles::Overwrite:
-      return Answer::Yes;
-    case ExistingFiles::Keep:
-      return Answer::No;
-    case ExistingFiles::Ask:
+    case ExistingFiles::kOverwrite:
+      return Answer::kYes;
+    case ExistingFiles::kKeep:
+      return Answer::kNo;
+    case ExistingFiles::kAsk:
       break;
   }
   // Nobody can answer (output_exists has said so), and an existing file is
   // never replaced without a Yes.
-  if (!interactive_) return Answer::Cancel;
+  if (!interactive_) return Answer::kCancel;
   switch (prompt(text, " [y]es/[n]o/[c]ancel? ", "ync")) {
     case 'y':
-      return Answer::Yes;
+      return Answer::kYes;
     case 'n':
-      return Answer::No;
+      return Answer::kNo;
     default:
-      return Answer::Cancel;
+      return Answer::kCancel;
   }
 }
 
@@ -95,8 +95,8 @@ Answer TerminalHost::ask_after_open_failure(const char* text) {
   std::string_view line(text);
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   print_visible_line(out_, line);
-  if (!interactive_) return Answer::Ok;  // skip this QTH, write the others
-  return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::Ok : Answer::Cancel;
+  if (!interactive_) return Answer::kOk;  // skip this QTH, write the others
+  return prompt("", "[o]k/[c]ancel? ", "oc") == 'o' ? Answer::kOk : Answer::kCancel;
 }
 
 char TerminalHost::prompt(const char* text, const char* choices, const char* letters) {

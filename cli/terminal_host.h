@@ -11,7 +11,7 @@
 #include "split/host.h"
 
 // What to do about an output file that already exists.
-enum class ExistingFiles { Ask, Overwrite, Keep };
+enum class ExistingFiles { kAsk, kOverwrite, kKeep };
 
 class TerminalHost : public Host {
  public:

@@ -393,7 +393,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (clean) {
           if (ends != expected.ends.size()) fail("end tags dropped", "");
           if (expected.cut.empty()
-                  ? error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0
+                  ? error_text.rfind(kInputEndedInValue, 0) == 0
                   : error_text != "ERROR: Input ended inside the value of " + expected.cut)
             fail("value cut off by the end of the input misreported", "");
           if (expected.cut.empty() && dump(record.get()) != expected.rest)

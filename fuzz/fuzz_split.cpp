@@ -61,17 +61,17 @@ class ScriptedHost : public Host {
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     // Texts go through a 128-byte buffer.
     if (std::strlen(text) > 127) fail("question text longer than 127 bytes", text);
-    if (buttons == Buttons::YesNoCancel) {
-      if (std::strcmp(caption, "Warning") != 0 || icon != Icon::Question ||
+    if (buttons == Buttons::kYesNoCancel) {
+      if (std::strcmp(caption, "Warning") != 0 || icon != Icon::kQuestion ||
           !starts_with(text, "Are you sure you want to overwrite "))
         fail("malformed overwrite question", text);
     } else {
-      if (std::strcmp(caption, "Error") != 0 || icon != Icon::Error ||
+      if (std::strcmp(caption, "Error") != 0 || icon != Icon::kError ||
           !starts_with(text, "Could not open output file "))
         fail("malformed open-failure box", text);
     }
-    if (asked_++ >= 8) return buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-    static constexpr Answer kAnswers[4] = {Answer::Yes, Answer::No, Answer::Ok, Answer::Cancel};
+    if (asked_++ >= 8) return buttons == Buttons::kYesNoCancel ? Answer::kYes : Answer::kOk;
+    static constexpr Answer kAnswers[4] = {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kCancel};
     Answer answer = kAnswers[script_ & 3];
     script_ >>= 2;
     return answer;

@@ -6,10 +6,10 @@
 
 namespace {
 
-constexpr int MIN_TRACK_WIDTH = 500;
-constexpr int MIN_TRACK_HEIGHT = 400;
-constexpr int STATUS_X = 20;
-constexpr int STATUS_Y = 125;
+constexpr int kMinTrackWidth = 500;
+constexpr int kMinTrackHeight = 400;
+constexpr int kStatusX = 20;
+constexpr int kStatusY = 125;
 
 HWND create_control(HWND parent, const char* class_name, const char* text, DWORD style,
                     DWORD ex_style, int x, int y, int width, int height, int id) {
@@ -27,7 +27,7 @@ void relayout_status_list(WindowState& state, LPARAM lParam) {
   RECT rect{};
   GetWindowRect(state.status_list, &rect);
   const int32_t width = (rect.right - rect.left) + (cx - state.layout_width);
-  SetWindowPos(state.status_list, nullptr, STATUS_X, STATUS_Y, width, cy - 160, 0);
+  SetWindowPos(state.status_list, nullptr, kStatusX, kStatusY, width, cy - 160, 0);
   state.layout_height = cy;
   state.layout_width = cx;
 }
@@ -58,7 +58,7 @@ void create_controls(HWND window, WindowState& state) {
   state.status_list = create_control(window, "LISTBOX", "",
                                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
                                          LBS_NOSEL | LBS_NOINTEGRALHEIGHT,
-                                     WS_EX_CLIENTEDGE, STATUS_X, STATUS_Y, state.layout_width - 60,
+                                     WS_EX_CLIENTEDGE, kStatusX, kStatusY, state.layout_width - 60,
                                      state.layout_height - 200, ID_STATUS_LIST);
   if (state.status_list != nullptr) {
     // Fixed pitch, so that 8 pixels per character is a fair horizontal extent.
@@ -88,8 +88,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = MIN_TRACK_WIDTH;
-      info->ptMinTrackSize.y = MIN_TRACK_HEIGHT;
+      info->ptMinTrackSize.x = kMinTrackWidth;
+      info->ptMinTrackSize.y = kMinTrackHeight;
       break;
     }
     case WM_DESTROY:

@@ -17,21 +17,21 @@ constexpr uint64_t kLookIntervalMs = 100;
 bool Win32Host::session_ended() const { return session_ != nullptr && session_->session_ended(); }
 
 Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Icon icon) {
-  if (session_ != nullptr && session_->stop_asking()) return Answer::Cancel;
-  const UINT style = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_OKCANCEL) |
-                     (icon == Icon::Question ? MB_ICONQUESTION : MB_ICONERROR);
+  if (session_ != nullptr && session_->stop_asking()) return Answer::kCancel;
+  const UINT style = (buttons == Buttons::kYesNoCancel ? MB_YESNOCANCEL : MB_OKCANCEL) |
+                     (icon == Icon::kQuestion ? MB_ICONQUESTION : MB_ICONERROR);
   const int pressed = modal_calls().message_box(nullptr, text, caption, style);
   // The session ended while the box was up: its files are closed already.
-  if (session_ended()) return Answer::Cancel;
+  if (session_ended()) return Answer::kCancel;
   switch (pressed) {
     case IDYES:
-      return Answer::Yes;
+      return Answer::kYes;
     case IDNO:
-      return Answer::No;
+      return Answer::kNo;
     case IDOK:
-      return Answer::Ok;
+      return Answer::kOk;
     default:
-      return Answer::Cancel;
+      return Answer::kCancel;
   }
 }
 

@@ -5,10 +5,10 @@
 // command-line tool and the tests each supply their own.
 #include <cstdio>
 
-enum class Buttons { YesNoCancel, OkCancel };  // the first button is the default
-enum class Icon { Question, Error };
+enum class Buttons { kYesNoCancel, kOkCancel };  // the first button is the default
+enum class Icon { kQuestion, kError };
 // What the user chose. A box closed any other way is reported as Cancel.
-enum class Answer { Yes, No, Ok, Cancel };
+enum class Answer { kYes, kNo, kOk, kCancel };
 
 class Host {
  public:

@@ -43,7 +43,7 @@ std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Hos
   // is left out.
   char text[kMessageSize];
   format_path_message(text, sizeof text, "Could not open output file ", entry->path.c_str(), "\n");
-  if (host.ask(text, "Error", Buttons::OkCancel, Icon::Error) != Answer::Ok) return nullptr;
+  if (host.ask(text, "Error", Buttons::kOkCancel, Icon::kError) != Answer::kOk) return nullptr;
   entry->skip = 1;
   return entry;
 }
@@ -91,10 +91,10 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
     char text[kMessageSize];
     std::snprintf(text, sizeof text, "Are you sure you want to overwrite %s",
                   file_name_part(entry->path.c_str()));
-    switch (host.ask(text, "Warning", Buttons::YesNoCancel, Icon::Question)) {
-      case Answer::Yes:
+    switch (host.ask(text, "Warning", Buttons::kYesNoCancel, Icon::kQuestion)) {
+      case Answer::kYes:
         break;
-      case Answer::No:
+      case Answer::kNo:
         entry->skip = 1;
         return entry;
       default:

@@ -61,9 +61,9 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   if (!entry->stream) return true;
 
   OutputStream& out = *entry->stream;
-  if (entry->qso_count == 0) out.write(ADIF_HEADER_LINE, 7);
+  if (entry->qso_count == 0) out.write(kAdifHeaderLine, 7);
   write_record_fields(out, *record);
-  out.write(ADIF_END_OF_RECORD_LINE, 7);
+  out.write(kAdifEndOfRecordLine, 7);
   entry->qso_count += 1;
   return true;
 }
@@ -119,7 +119,7 @@ void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
         add_status_message(2, status, error_text.c_str());
       break;
     case Ending::kEndOfInput:
-      if (error_text.rfind(ADIF_INPUT_ENDED_IN_VALUE, 0) == 0) {
+      if (error_text.rfind(kInputEndedInValue, 0) == 0) {
         add_status_message(2, status, error_text.c_str());
       } else {
         if (!error_text.empty()) add_status_message(1, status, error_text.c_str());

@@ -300,8 +300,7 @@ TEST(TreeBuilder, RecordsReadHoldWhatAddingTheirFieldsOneByOneHolds) {
       for (const LogField& field : records[r].fields) {
         const std::string name = upper_cased(field.name);
         if (!field.past_end.empty())
-          added_error =
-              ADIF_VALUE_END_BROKEN + name + ":" + std::to_string(field.value.size()) + ">";
+          added_error = kValueEndBroken + name + ":" + std::to_string(field.value.size()) + ">";
         add_field(added, added.storage.copy(name.data(), name.size()),
                   added.storage.copy(field.value.data(), field.value.size()),
                   static_cast<int32_t>(field.value.size()), added_error);

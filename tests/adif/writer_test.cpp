@@ -44,7 +44,7 @@ std::string read_and_written(const std::string& input, Write write) {
     if (status != ADIF_END_OF_RECORD) continue;
     EXPECT_TRUE(record && record->exact_texts);
     if (record) write(out, *record);
-    out.write(ADIF_END_OF_RECORD_LINE, 7);
+    out.write(kAdifEndOfRecordLine, 7);
     reader.release(record);
   }
   EXPECT_TRUE(out.close());
@@ -147,7 +147,7 @@ TEST(AdifWriter, DeclaredLengthIsNotWhatIsWritten) {
   std::string sink;
   OutputStream out(sink);
   write_field(out, field);
-  out.write(ADIF_END_OF_RECORD_LINE, 7);
+  out.write(kAdifEndOfRecordLine, 7);
   ASSERT_TRUE(out.close());
   EXPECT_EQ(sink, "<TIME_ON:4>1234 <EOR>\r\n");
 }

@@ -101,7 +101,7 @@ TEST_F(OutputShare, QthsDifferingInCaseGoStraightToTheOpenFailureBox) {
                                             "<CALL:4>K2BB <APP_N1MM_ROVERQTH:2>Me <EOR>\r\n"
                                             "<CALL:4>K3CC <APP_N1MM_ROVERQTH:2>ME <EOR>\r\n";
   FakeHost host;
-  host.answers = {Answer::Ok};
+  host.answers = {Answer::kOk};
   StatusLists status;
   std::FILE* in = std::fopen(input.string().c_str(), "rb");
   ASSERT_NE(in, nullptr);
@@ -152,7 +152,7 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   const std::string link = (folder_ / "rover_FN42.adi").string();
   ASSERT_TRUE(CreateHardLinkA(link.c_str(), input.string().c_str(), nullptr));
   FakeHost host;
-  host.answers = {Answer::Yes, Answer::Ok, Answer::Ok};
+  host.answers = {Answer::kYes, Answer::kOk, Answer::kOk};
   StatusLists status;
   host.input = std::fopen(input.string().c_str(), "rb");
   ASSERT_NE(host.input, nullptr);

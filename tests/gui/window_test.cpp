@@ -498,13 +498,14 @@ TEST(Win32Host, MapsAnswersAndStyles) {
     UINT style;
     Answer want;
   } cases[] = {
-      {IDYES, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::Yes},
-      {IDNO, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::No},
-      {IDCANCEL, Buttons::YesNoCancel, Icon::Question, MB_YESNOCANCEL | MB_ICONQUESTION,
-       Answer::Cancel},
-      {IDOK, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Ok},
-      {0, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
-      {IDABORT, Buttons::OkCancel, Icon::Error, MB_OKCANCEL | MB_ICONERROR, Answer::Cancel},
+      {IDYES, Buttons::kYesNoCancel, Icon::kQuestion, MB_YESNOCANCEL | MB_ICONQUESTION,
+       Answer::kYes},
+      {IDNO, Buttons::kYesNoCancel, Icon::kQuestion, MB_YESNOCANCEL | MB_ICONQUESTION, Answer::kNo},
+      {IDCANCEL, Buttons::kYesNoCancel, Icon::kQuestion, MB_YESNOCANCEL | MB_ICONQUESTION,
+       Answer::kCancel},
+      {IDOK, Buttons::kOkCancel, Icon::kError, MB_OKCANCEL | MB_ICONERROR, Answer::kOk},
+      {0, Buttons::kOkCancel, Icon::kError, MB_OKCANCEL | MB_ICONERROR, Answer::kCancel},
+      {IDABORT, Buttons::kOkCancel, Icon::kError, MB_OKCANCEL | MB_ICONERROR, Answer::kCancel},
   };
   for (const auto& c : cases) {
     answer = c.pressed;

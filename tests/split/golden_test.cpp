@@ -21,10 +21,10 @@ class OptionHost : public FakeHost {
   explicit OptionHost(std::string option) : option_(std::move(option)) {}
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     FakeHost::ask(text, caption, buttons, icon);
-    if (buttons == Buttons::OkCancel) return Answer::Ok;
-    if (option_ == "--overwrite") return Answer::Yes;
-    if (option_ == "--skip-existing") return Answer::No;
-    return Answer::Cancel;
+    if (buttons == Buttons::kOkCancel) return Answer::kOk;
+    if (option_ == "--overwrite") return Answer::kYes;
+    if (option_ == "--skip-existing") return Answer::kNo;
+    return Answer::kCancel;
   }
 
  private:
@@ -42,8 +42,8 @@ std::string describe(const AskedQuestion& q, const std::string& work) {
   for (size_t at; (at = text.find(work)) != std::string::npos;)
     text.replace(at, work.size(), "DIR");
   for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, "\\n");
-  return q.caption + (q.buttons == Buttons::YesNoCancel ? " YesNoCancel" : " OkCancel") +
-         (q.icon == Icon::Question ? " Question: " : " Error: ") + text;
+  return q.caption + (q.buttons == Buttons::kYesNoCancel ? " YesNoCancel" : " OkCancel") +
+         (q.icon == Icon::kQuestion ? " Question: " : " Error: ") + text;
 }
 
 class GoldenSplit : public testing::TestWithParam<std::string> {};

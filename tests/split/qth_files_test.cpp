@@ -97,10 +97,10 @@ TEST_F(Creation, AnswerToTheOverwriteQuestionDecides) {
     bool entry, open;
     const char* bytes_after;
   } cases[] = {
-      {Answer::Yes, true, true, ""},
-      {Answer::No, true, false, "old"},
-      {Answer::Cancel, false, false, "old"},
-      {Answer::Ok, false, false, "old"},  // not one of the buttons: counts as Cancel
+      {Answer::kYes, true, true, ""},
+      {Answer::kNo, true, false, "old"},
+      {Answer::kCancel, false, false, "old"},
+      {Answer::kOk, false, false, "old"},  // not one of the buttons: counts as Cancel
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
@@ -112,8 +112,8 @@ TEST_F(Creation, AnswerToTheOverwriteQuestionDecides) {
     ASSERT_EQ(fresh.asked.size(), 1u);
     EXPECT_EQ(fresh.asked[0].text, "Are you sure you want to overwrite rover_ME.adi");
     EXPECT_EQ(fresh.asked[0].caption, "Warning");
-    EXPECT_EQ(fresh.asked[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(fresh.asked[0].icon, Icon::Question);
+    EXPECT_EQ(fresh.asked[0].buttons, Buttons::kYesNoCancel);
+    EXPECT_EQ(fresh.asked[0].icon, Icon::kQuestion);
     EXPECT_EQ(e != nullptr, c.entry);
     if (e) {
       EXPECT_EQ(e->stream != nullptr, c.open);
@@ -131,17 +131,17 @@ TEST_F(Creation, OpenFailureAsksWhetherToSkipOrStop) {
   struct Case {
     Answer answer;
     bool skipped;
-  } cases[] = {{Answer::Ok, true}, {Answer::Cancel, false}, {Answer::Yes, false}};
+  } cases[] = {{Answer::kOk, true}, {Answer::kCancel, false}, {Answer::kYes, false}};
   for (const Case& c : cases) {
     FakeHost fresh;
-    fresh.answers = {Answer::Yes, c.answer};
+    fresh.answers = {Answer::kYes, c.answer};
     OpenPaths paths;
     auto e = create_qth_file("ME", (dir / "rover.adi").c_str(), fresh, paths);
     ASSERT_EQ(fresh.asked.size(), 2u);
     EXPECT_EQ(fresh.asked[1].text, expected);
     EXPECT_EQ(fresh.asked[1].caption, "Error");
-    EXPECT_EQ(fresh.asked[1].buttons, Buttons::OkCancel);
-    EXPECT_EQ(fresh.asked[1].icon, Icon::Error);
+    EXPECT_EQ(fresh.asked[1].buttons, Buttons::kOkCancel);
+    EXPECT_EQ(fresh.asked[1].icon, Icon::kError);
     ASSERT_EQ(e != nullptr, c.skipped) << static_cast<int>(c.answer);
     if (e) {
       EXPECT_EQ(e->skip, 1);
@@ -153,12 +153,12 @@ TEST_F(Creation, OpenFailureAsksWhetherToSkipOrStop) {
 TEST_F(Creation, OverLongTextsFitIn127BytesKeepingTheOpenFailuresFileName) {
   const std::string qth(200, 'Q');
   host.extra_existing.insert(dir / ("rover_" + qth + ".adi"));
-  host.answers = {Answer::No};
+  host.answers = {Answer::kNo};
   auto skipped = create(qth.c_str());
   ASSERT_NE(skipped, nullptr);
   EXPECT_EQ(skipped->skip, 1);
   // A folder that does not exist: absent, so no question, and the open fails.
-  host.answers = {Answer::Ok};
+  host.answers = {Answer::kOk};
   auto failed =
       create_qth_file(qth.c_str(), (dir / "no-such-folder/rover.adi").c_str(), host, open_paths);
   ASSERT_EQ(host.asked.size(), 2u);
@@ -173,13 +173,13 @@ TEST_F(Creation, PathAlreadyOpenInThisSplitIsNeverReopened) {
   ASSERT_TRUE(first && first->stream);
   first->stream->write("<EOH>\r\n", 7);
   ASSERT_TRUE(first->stream->close());
-  for (Answer answer : {Answer::Ok, Answer::Cancel}) {
+  for (Answer answer : {Answer::kOk, Answer::kCancel}) {
     host.asked.clear();
     host.answers = {answer};
     auto second = create("A_B");
     ASSERT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(host.asked[0].text, "Could not open output file " + (dir / "rover_A_B.adi") + "\n");
-    EXPECT_EQ(second != nullptr, answer == Answer::Ok);
+    EXPECT_EQ(second != nullptr, answer == Answer::kOk);
     EXPECT_TRUE(!second || !second->stream);
     EXPECT_EQ(read_bytes(dir / "rover_A_B.adi"), "<EOH>\r\n");
   }
@@ -187,7 +187,7 @@ TEST_F(Creation, PathAlreadyOpenInThisSplitIsNeverReopened) {
 
 TEST_F(Creation, ClosingReportsOpenFilesInQthOrder) {
   write_bytes(dir / "rover_DECLINED.adi", "old");
-  host.answers = {Answer::No};
+  host.answers = {Answer::kNo};
   std::unique_ptr<QthFile> root;
   const struct {
     const char* qth;

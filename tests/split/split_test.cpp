@@ -102,7 +102,7 @@ TEST(SplitByQth, RecordsGoToTheFileOfTheirQth) {
 TEST(SplitByQth, CancelAtTheSecondQthKeepsTheFirstFile) {
   SplitRun split;
   write_bytes(split.dir / "rover_B.adi", "old");
-  split.host.answers = {Answer::Cancel};
+  split.host.answers = {Answer::kCancel};
   split.run(kRecordA + "<CALL:2>K2 <APP_N1MM_ROVERQTH:1>B <EOR>\r\n" + kRecordA);
   EXPECT_EQ(split.outputs(),
             (Files{{"rover_A.adi", "<EOH>\r\n" + kWrittenA}, {"rover_B.adi", "old"}}));
@@ -158,7 +158,7 @@ TEST(SplitByQth, DuplicateFieldIsReportedAsAWarningAtTheEnd) {
 
 TEST(SplitByQth, TwoQthsNamingOneFileNeverWriteItTwice) {
   SplitRun split;
-  split.host.answers = {Answer::Ok};
+  split.host.answers = {Answer::kOk};
   split.run(
       "<CALL:2>K1 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K2 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n"
       "<CALL:2>K3 <APP_N1MM_ROVERQTH:3>A/B <EOR>\r\n<CALL:2>K4 <APP_N1MM_ROVERQTH:3>A_B <EOR>\r\n");

@@ -34,7 +34,7 @@ class FakeHost : public Host {
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     asked.push_back({text, caption, buttons, icon});
     if (stop_when_asked) stop_at_look = 1;
-    if (answers.empty()) return Answer::Cancel;
+    if (answers.empty()) return Answer::kCancel;
     Answer a = answers.front();
     answers.pop_front();
     return a;
