@@ -169,12 +169,11 @@ Ending run_split(AdifReader& input, const char* input_path, const char* output_f
 
 }  // namespace
 
-// One split from first record to closed files. The registry lives here, so
-// that a handle can reach it while the split runs.
+// Lets `handle` reach a split's files while it runs, and no longer.
 class SplitRun {
  public:
-  SplitRun(SplitFilesHandle* handle, SplitResult& result) : handle_(handle), result_(result) {
-    if (handle_ != nullptr) handle_->files_ = &registry_;
+  SplitRun(SplitFilesHandle* handle, std::unique_ptr<QthFile>& files) : handle_(handle) {
+    if (handle_ != nullptr) handle_->files_ = &files;
   }
   ~SplitRun() {
     if (handle_ != nullptr) handle_->files_ = nullptr;
@@ -182,50 +181,48 @@ class SplitRun {
   SplitRun(const SplitRun&) = delete;
   SplitRun& operator=(const SplitRun&) = delete;
 
-  std::unique_ptr<QthFile>& registry() { return registry_; }
-
-  // Closes the files and adds their lines, as the user reads the outcome.
-  void finish() {
-    result_.files = close_qth_files(registry_.get(), result_.status);
-    if (result_.files == 0)
-      add_status_message(2, result_.status, "Did not create any output files!");
-    registry_.reset();
-  }
-
  private:
   SplitFilesHandle* handle_;
-  SplitResult& result_;
-  std::unique_ptr<QthFile> registry_;
 };
 
 void SplitFilesHandle::close_now() {
   if (files_ != nullptr) close_qth_streams_now(files_->get());
 }
 
+namespace {
+
+// Reads `input` (null when no reader could be made: `result` says why),
+// closes the files and adds their lines, as the user reads the outcome.
+SplitResult split_with(AdifReader* input, SplitResult result, const char* input_path, Host& host,
+                       const char* output_folder, SplitFilesHandle* files) {
+  std::unique_ptr<QthFile> registry;
+  {
+    SplitRun run(files, registry);
+    if (input != nullptr) {
+      result.cancelled = run_split(*input, input_path, output_folder, host, result.status,
+                                   registry) == Ending::kCancelled;
+    }
+    result.files = close_qth_files(registry.get(), result.status);
+  }
+  if (result.files == 0) add_status_message(2, result.status, "Did not create any output files!");
+  return result;
+}
+
+}  // namespace
+
 SplitResult split_log(AdifReader& input, const char* input_path, Host& host,
                       const char* output_folder) {
-  SplitResult result;
-  SplitRun run(nullptr, result);
-  result.cancelled = run_split(input, input_path, output_folder, host, result.status,
-                               run.registry()) == Ending::kCancelled;
-  run.finish();
-  return result;
+  return split_with(&input, {}, input_path, host, output_folder, nullptr);
 }
 
 SplitResult split_log(std::FILE* input, const char* input_path, Host& host,
                       const char* output_folder, SplitFilesHandle* files) {
   SplitResult result;
-  SplitRun run(files, result);
   std::unique_ptr<AdifReader> reader;
   try {
     reader = std::make_unique<AdifReader>(input);
   } catch (const std::bad_alloc&) {
     add_path_message(kOutOfMemoryLine, input_path, result.status);
   }
-  if (reader) {
-    result.cancelled = run_split(*reader, input_path, output_folder, host, result.status,
-                                 run.registry()) == Ending::kCancelled;
-  }
-  run.finish();
-  return result;
+  return split_with(reader.get(), std::move(result), input_path, host, output_folder, files);
 }
