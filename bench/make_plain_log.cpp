@@ -27,7 +27,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/bench_random.h"
+#include "bench/log_generator.h"
 
 namespace {
 
@@ -94,12 +94,6 @@ std::size_t landing(const std::string& records, std::size_t from, bool in_value)
   return 0;
 }
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-bool write(std::FILE* file, const char* data, std::size_t size) {
-  return std::fwrite(data, 1, size, file) == size;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,11 +122,8 @@ int main(int argc, char** argv) {
     declared = std::to_string(end - note);
   }
 
-  File file(std::fopen(argv[1], "wb"), std::fclose);
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot create %s: %s\n", argv[0], argv[1], std::strerror(errno));
-    return 1;
-  }
+  LogFile file = create_log(argv[0], argv[1]);
+  if (!file) return 1;
   const std::string header =
       "Plain QSOs for VARNEL's benchmarks of damaged logs, made by make_plain_log\r\n"
       "<ADIF_VER:5>3.1.0\r\n<PROGRAMID:14>make_plain_log\r\n<EOH>\r\n";

@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/bench_random.h"
+#include "bench/log_generator.h"
 
 namespace {
 
@@ -221,12 +221,6 @@ std::string make_record(Random& random, Clock& clock, const char* qth, unsigned 
   return record.finish();
 }
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-bool write(std::FILE* file, const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), file) == text.size();
-}
-
 // The i-th of the many-QTH log's locators: FN, two digits, two letters.
 std::string many_qth(unsigned i) {
   char text[8];
@@ -254,11 +248,8 @@ int main(int argc, char** argv) {
   }
   const uint64_t target = static_cast<uint64_t>(megabytes * 1e6);
 
-  File file(std::fopen(argv[1], "wb"), std::fclose);
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot create %s: %s\n", argv[0], argv[1], std::strerror(errno));
-    return 1;
-  }
+  LogFile file = create_log(argv[0], argv[1]);
+  if (!file) return 1;
   const std::string header =
       "N1MM Logger+ ADIF export of a rover log, made by make_rover_log for VARNEL's benchmarks\r\n"
       "<ADIF_VER:5>3.1.0\r\n<PROGRAMID:12>N1MM Logger+\r\n<PROGRAMVERSION:9>1.0.10154\r\n"
