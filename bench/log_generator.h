@@ -50,3 +50,13 @@ class Random {
  private:
   uint64_t state_;
 };
+
+// A call sign: one of `prefixes`, a digit, one to three letters.
+template <std::size_t N>
+std::string call_sign(Random& random, const char* const (&prefixes)[N]) {
+  std::string call = random.pick(prefixes);
+  call += static_cast<char>('0' + random.below(10));
+  const unsigned letters = 1 + random.below(3);
+  for (unsigned i = 0; i < letters; ++i) call += static_cast<char>('A' + random.below(26));
+  return call;
+}

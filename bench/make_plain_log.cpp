@@ -47,14 +47,6 @@ void field(std::string& out, const char* name, const std::string& value) {
   out += ' ';
 }
 
-std::string call_sign(Random& random) {
-  std::string call = random.pick(kPrefixes);
-  call += static_cast<char>('0' + random.below(10));
-  unsigned letters = 1 + random.below(3);
-  for (unsigned i = 0; i < letters; ++i) call += static_cast<char>('A' + random.below(26));
-  return call;
-}
-
 // Every record after the header; `note` is set to where the note's value starts.
 std::string make_records(long qsos, std::size_t& note) {
   Random random(0x9A1B5EEDULL);
@@ -67,7 +59,7 @@ std::string make_records(long qsos, std::size_t& note) {
       qth = random.pick(kQths);
       run = 50 + random.below(450);
     }
-    field(out, "CALL", call_sign(random));
+    field(out, "CALL", call_sign(random, kPrefixes));
     if (i == kNoted) {
       field(out, "NOTES", kNote);
       note = out.size() - std::strlen(kNote) - 1;

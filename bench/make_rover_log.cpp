@@ -85,14 +85,6 @@ std::string number(unsigned value, int width) {
   return text;
 }
 
-std::string call_sign(Random& random) {
-  std::string call = random.pick(kPrefixes);
-  call += static_cast<char>('0' + random.below(10));
-  unsigned letters = 1 + random.below(3);
-  for (unsigned i = 0; i < letters; ++i) call += static_cast<char>('A' + random.below(26));
-  return call;
-}
-
 std::string grid(Random& random) {
   static constexpr const char* kFields[] = {"FN", "FN", "FN", "EN", "FM", "EM"};
   return std::string(random.pick(kFields)) + number(random.below(100), 2);
@@ -140,7 +132,7 @@ std::string make_record(Random& random, Clock& clock, const char* qth, unsigned 
   const Band& band = random.pick(kBands);
   const char* mode = random.pick(kModes);
   bool cw = std::strcmp(mode, "CW") == 0;
-  std::string call = call_sign(random);
+  std::string call = call_sign(random, kPrefixes);
   std::string their_grid = grid(random);
   unsigned khz = band.khz + random.below(400);
   std::string freq = std::to_string(khz / 1000) + "." + number(khz % 1000, 3);
