@@ -1,13 +1,6 @@
 #include "adif/working_text.h"
 
-#include <algorithm>
 #include <cstring>
-
-namespace {
-
-bool ends_line(char c) { return c == '\n' || c == '\r'; }
-
-}  // namespace
 
 WorkingText::Got WorkingText::next_piece(const char*& piece, std::size_t& length) {
   // The usual line lies whole in the reader's buffer, without a NUL.

@@ -31,7 +31,7 @@ class WorkingText {
   char* start(const char* piece, std::size_t length) {
     char* text = storage_.copy(piece, length);
     end_ = text + length;
-    open_ = length > 0 && piece[length - 1] != '\n' && piece[length - 1] != '\r';
+    open_ = length > 0 && !ends_line(piece[length - 1]);
     return text;
   }
 
@@ -57,6 +57,8 @@ class WorkingText {
   LineReader& lines() { return lines_; }
 
  private:
+  static bool ends_line(char c) { return c == '\n' || c == '\r'; }
+
   LineReader& lines_;
   TextArena& storage_;
   char* line_;
