@@ -5,9 +5,8 @@
 // system at hand can produce (a Windows symbolic link under Wine, a
 // case-blind folder on Linux).
 #include <cstdint>
-#include <vector>
 
-#include "platform/file_identity.h"
+#include "platform/file_id_set.h"
 
 namespace platform {
 
@@ -25,6 +24,6 @@ struct OpenedFile {
 // under that name, and none of `taken` (the input, the standard streams, the
 // outputs already open). Anything else would change a file the user did not
 // name as this output, or one the split is already writing.
-bool may_write(const OpenedFile& file, const std::vector<FileId>& taken);
+bool may_write(const OpenedFile& file, const FileIdSet& taken);
 
 }  // namespace platform

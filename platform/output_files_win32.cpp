@@ -1,11 +1,10 @@
 #include "platform/output_files.h"
 
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 #include <stdio.h>
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "split/paths.h"
@@ -91,6 +90,78 @@ void remove_when_closed(HANDLE handle) {
   CloseHandle(remover);
 }
 
+// What the system says of the file open on `handle`, opened as `path`.
+OpenedFile describe(HANDLE handle, const char* path, BY_HANDLE_FILE_INFORMATION& info) {
+  OpenedFile opened;
+  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
+    opened.id = file_id(info);
+    opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    opened.links = info.nNumberOfLinks;
+    opened.name_as_asked = opened_as_asked(handle, path);
+  }
+  return opened;
+}
+
+// Outputs open at once. Windows limits handles only by memory, but every open
+// output holds a buffer: past this many, the least recently written one is
+// closed until its next record.
+constexpr std::size_t kMostOpenOutputs = 8192;
+
+class HandleFile final : public OutputFile {
+ public:
+  HandleFile(const char* path, HANDLE handle, const FileId& id)
+      : OutputFile(id), path_(path), handle_(handle) {}
+  ~HandleFile() override { close(); }
+  HandleFile(const HandleFile&) = delete;
+  HandleFile& operator=(const HandleFile&) = delete;
+
+  bool write(const char* bytes, std::size_t count) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    while (count > 0) {
+      const DWORD piece = count < 0x40000000 ? static_cast<DWORD>(count) : 0x40000000;
+      DWORD done = 0;
+      if (!WriteFile(handle_, bytes, piece, &done, nullptr) || done == 0) return false;
+      bytes += done;
+      count -= done;
+      written_ += done;
+    }
+    return true;
+  }
+
+  bool close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != FALSE;
+  }
+
+  bool reopen() override {
+    if (handle_ != INVALID_HANDLE_VALUE) return true;
+    // Opened as the first open opened it, link or junction as itself, and
+    // checked as it was; the same file, holding only what was written here.
+    HANDLE handle =
+        CreateFileA(path_.c_str(), kAccess, kShare, nullptr, OPEN_EXISTING, kFlags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const OpenedFile opened = describe(handle, path_.c_str(), info);
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    LARGE_INTEGER end{};
+    if (!may_write(opened, {}) || !same_file(opened.id, id()) || size != written_ ||
+        !SetFilePointerEx(handle, end, nullptr, FILE_END)) {
+      CloseHandle(handle);
+      return false;
+    }
+    handle_ = handle;
+    return true;
+  }
+
+ private:
+  std::string path_;
+  HANDLE handle_;
+  uint64_t written_ = 0;  // bytes in the file, all of them written here
+};
+
 }  // namespace
 
 bool output_exists(const char* path) {
@@ -106,11 +177,11 @@ bool output_exists(const char* path) {
   }
 }
 
-OutputFiles::OutputFiles(std::FILE* input) {
+OutputFiles::OutputFiles(std::FILE* input) : most_open_(kMostOpenOutputs) {
   if (input != nullptr) {
     FileId id;
     if (identity_of(input, id)) {
-      taken_.push_back(id);
+      taken_.add(id);
     } else {
       input_unknown_ = true;
     }
@@ -121,11 +192,11 @@ OutputFiles::OutputFiles(std::FILE* input) {
   // took over from a Unix shell is not.
   for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
     FileId id;
-    if (identity_of_handle(GetStdHandle(which), id)) taken_.push_back(id);
+    if (identity_of_handle(GetStdHandle(which), id)) taken_.add(id);
   }
 }
 
-std::FILE* OutputFiles::open(const char* path) {
+std::unique_ptr<OutputFile> OutputFiles::open(const char* path) {
   if (input_unknown_) return nullptr;
   bool created = false;
   HANDLE handle = open_or_create(path, created);
@@ -133,37 +204,30 @@ std::FILE* OutputFiles::open(const char* path) {
 
   // Checked on the open handle, not the name; only then is the file emptied.
   BY_HANDLE_FILE_INFORMATION info;
-  OpenedFile opened;
-  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
-    opened.id = file_id(info);
-    opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    opened.links = info.nNumberOfLinks;
-    opened.name_as_asked = opened_as_asked(handle, path);
+  const OpenedFile opened = describe(handle, path, info);
+  std::unique_ptr<OutputFile> file;
+  try {
+    if (may_write(opened, taken_) && SetEndOfFile(handle))
+      file = std::make_unique<HandleFile>(path, handle, opened.id);
+  } catch (const std::bad_alloc&) {
+    if (created) remove_when_closed(handle);
+    CloseHandle(handle);
+    throw;
   }
-  const bool usable = may_write(opened, taken_) && SetEndOfFile(handle);
-  // From here the descriptor, and then the stream, own the handle.
-  const int fd =
-      usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
-  std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
   if (file == nullptr) {
     // Through the handle, never by name: the file made here goes, and
     // whatever the name may lead to by now stays.
     if (created) remove_when_closed(handle);
-    if (fd != -1) {
-      _close(fd);
-    } else {
-      CloseHandle(handle);
-    }
+    CloseHandle(handle);
     return nullptr;
   }
-  taken_.push_back(opened.id);
+  taken_.add(opened.id);
   return file;
 }
 
 void allow_many_open_files() {
-  // The newer runtime takes up to 8192 streams, the older msvcrt.dll 2048.
-  if (_setmaxstdio(8192) == -1) _setmaxstdio(2048);
+  // Nothing to raise: outputs are handles, not the C runtime's streams
+  // (which msvcrt.dll stops at 2048), and handles are limited only by memory.
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 
 #include "adif/output_stream.h"
 #include "split/host.h"
+#include "split/recent_outputs.h"
 #include "split/status.h"
 
 struct QthFile {
@@ -19,6 +20,8 @@ struct QthFile {
   int32_t level = 0;
   std::unique_ptr<QthFile> left;
   std::unique_ptr<QthFile> right;
+  QthFile* newer = nullptr;  // neighbours among the open outputs (RecentOutputs)
+  QthFile* older = nullptr;
 };
 
 // Output files this split has open, so that two QTHs naming the same file
@@ -45,6 +48,15 @@ QthFile* find_qth_file(QthFile* root, const char* qth);
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
                                          OpenPaths& open_paths,
                                          const char* output_folder = nullptr);
+
+// Readies `entry`, which has a stream, for its next record: an output that
+// let its file go to stay under the host's limit takes it up again, after
+// the least recently written ones made room. When the name no longer leads
+// to the same file, that is an open failure: the user is asked as after a
+// failed open, and on OK nothing more is written for the QTH, its file
+// keeping the records written so far. Returns false on Cancel; the caller
+// writes only when the entry is not skipped afterwards.
+bool ready_qth_file(QthFile& entry, Host& host, RecentOutputs& recent);
 
 // Inserts `entry`, whose QTH is not yet in the tree, and returns the new root.
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,

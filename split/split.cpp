@@ -29,6 +29,7 @@ struct SplitState {
   Host& host;
   OpenPaths open_paths;
   std::unique_ptr<QthFile>& registry;
+  RecentOutputs recent{};
 };
 
 // The field that names the record's QTH, or null. A present field decides
@@ -48,6 +49,8 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
 
   QthFile* entry = find_qth_file(state.registry.get(), qth_field->value);
   if (entry == nullptr) {
+    // Room for the open that may follow, before it.
+    state.recent.make_room(state.host.most_open_outputs());
     std::unique_ptr<QthFile> created = create_qth_file(
         qth_field->value, state.input_path, state.host, state.open_paths, state.output_folder);
     if (!created) return false;
@@ -58,7 +61,9 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   // its owner; cppcheck takes it for a pointer to the moved-from local (a
   // false positive).
   // cppcheck-suppress invalidLifetime
-  if (!entry->stream) return true;
+  if (!entry->stream || entry->skip) return true;
+  if (!ready_qth_file(*entry, state.host, state.recent)) return false;
+  if (entry->skip) return true;
 
   OutputStream& out = *entry->stream;
   if (entry->qso_count == 0) out.write(kAdifHeaderLine, 7);

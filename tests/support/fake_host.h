@@ -42,10 +42,12 @@ class FakeHost : public Host {
   bool output_exists(const char* path) override {
     return extra_existing.count(path) != 0 || platform::output_exists(path);
   }
-  std::FILE* open_output(const char* path) override {
+  std::unique_ptr<OutputSink> open_output(const char* path) override {
     if (!outputs) outputs.emplace(input);  // once `input` is set
     return outputs->open(path);
   }
+  std::size_t most_open_outputs() override { return most_open; }
   std::optional<platform::OutputFiles> outputs;
+  std::size_t most_open = 100000;  // outputs open at once before the least recent is closed
   bool stop_requested() override { return ++looks >= stop_at_look && stop_at_look > 0; }
 };
