@@ -48,8 +48,11 @@ class OutputFile : public OutputSink {
 // (on Windows through its handle, never by name); nothing is made through a
 // dangling link, not even the Unix one Wine follows.
 //
-// Make one per split: the files it opened stay taken until it goes, and a
-// later split's file may reuse a closed one's identity.
+// Make one per split: the files it opened stay taken until it goes, closed
+// or not, and a later split's file may reuse a closed one's identity. (So may
+// a file made during the split after an output's file was removed while the
+// output was closed; such a file is refused, as the never-written-twice rule
+// cannot tell it from the output's own.)
 class OutputFiles {
  public:
   // `input` is the log being split, or null when it is not a file.
