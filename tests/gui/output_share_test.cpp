@@ -174,10 +174,10 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
 }
 
 // Runs varnel-split.exe with `arguments` in `folder`, standard input on NUL,
-// and ends it if it has not finished within `timeout_ms` (ten seconds). Returns its exit
-// code (998 when it had to be ended) and what it wrote to standard error and
-// then standard output, without CRs. The arguments are UTF-16, as Windows
-// passes them, so that they may hold what no code page can.
+// and ends it if it has not finished within `timeout_ms` (ten seconds unless told). Returns its
+// exit code (998 when it had to be ended) and what it wrote to standard error and then standard
+// output, without CRs. The arguments are UTF-16, as Windows passes them, so that they may hold what
+// no code page can.
 std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::wstring& arguments,
                                             DWORD timeout_ms = 10000) {
   std::string exe = VARNEL_SPLIT_EXE;
