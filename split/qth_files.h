@@ -57,6 +57,11 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
 // keeping the records written so far. Returns false on Cancel; the caller
 // writes only when the entry is not skipped afterwards.
 bool ready_qth_file(QthFile& entry, Host& host, RecentOutputs& recent);
+// The same, at the cost of one comparison for the QTH written last: a
+// rover's records come in runs from one QTH.
+inline bool ready_for_record(QthFile& entry, Host& host, RecentOutputs& recent) {
+  return recent.is_newest(entry) || ready_qth_file(entry, host, recent);
+}
 
 // Inserts `entry`, whose QTH is not yet in the tree, and returns the new root.
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,

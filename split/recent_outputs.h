@@ -21,6 +21,9 @@ class RecentOutputs {
     if (newest_ != &entry) link_newest(entry);
   }
 
+  // True when `entry` was the last one written: open, and nothing to do.
+  bool is_newest(const QthFile& entry) const { return newest_ == &entry; }
+
   // Suspends (OutputStream::suspend) the least recently written outputs
   // until fewer than `most_open` are open, so that one more can be opened.
   void make_room(std::size_t most_open);

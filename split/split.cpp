@@ -62,7 +62,7 @@ bool handle_record(const QsoRecord* record, SplitState& state) {
   // false positive).
   // cppcheck-suppress invalidLifetime
   if (!entry->stream || entry->skip) return true;
-  if (!ready_qth_file(*entry, state.host, state.recent)) return false;
+  if (!ready_for_record(*entry, state.host, state.recent)) return false;
   if (entry->skip) return true;
 
   OutputStream& out = *entry->stream;
