@@ -28,7 +28,7 @@ int32_t report_planned_files(const QthFile* root, StatusLists& status) {
   } else {
     std::snprintf(text, sizeof text, "Would not write %d QSOs: another output is named %s",
                   root->qso_count, name);
-    add_status_message(1, status, text);
+    add_status_message(2, status, text);
   }
   return planned + report_planned_files(root->right.get(), status);
 }

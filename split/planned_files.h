@@ -15,7 +15,7 @@
 std::unique_ptr<QthFile> plan_qth_file(const char* key, std::string path, OpenPaths& open_paths);
 
 // Adds, in ascending key order, "Would write %4d QSOs to NAME" at severity 0
-// for each entry, or at severity 1 "Would not write N QSOs: another output is
-// named NAME" for a skipped one. Returns the number of files a
-// split would write.
+// for each entry, or at severity 2 "Would not write N QSOs: another output is
+// named NAME" for a skipped one, whose open a real split would refuse. Returns the number of files
+// a split would write.
 int32_t report_planned_files(const QthFile* root, StatusLists& status);
