@@ -65,7 +65,8 @@ LogOutcome split_one_log(const char* path, const Options& options, bool heading,
 
   run_files.start_log(input.get());
   TerminalHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
-  const SplitResult result = split_log(input.get(), path, host, options.output_folder);
+  const SplitResult result =
+      split_log(input.get(), path, host, options.output_folder, nullptr, &options.split);
   input.reset();
   run_files.end_log();
 
@@ -94,7 +95,9 @@ int main(int argc, char** argv) try {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
   if (options.output_folder != nullptr) {
-    if (int reason = platform::folder_error(options.output_folder)) {
+    // A dry run writes nothing, so the folder may be one still to be made.
+    const int reason = platform::folder_error(options.output_folder);
+    if (reason != 0 && !(options.split.dry_run && reason == ENOENT)) {
       error = std::string("output folder ") + options.output_folder + ": " + std::strerror(reason);
       return usage_error(error);
     }

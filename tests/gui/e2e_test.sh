@@ -5,7 +5,8 @@
 # DATA_DIR holds rover.adi (the log to split, with a UTF-8 and a Latin-1
 # QTH), before/ (output files already there, so the overwrite question comes
 # up), after/ (the folder's exact contents after the split, besides
-# VARNEL.exe) and status.txt (the status lines). The program is started with
+# VARNEL.exe), status.txt (the status lines) and printed.txt (what
+# varnel-split.exe prints: the lines and its count of QSOs left out). The program is started with
 # the log's full path as its argument, as "Open with" does, from a Cyrillic
 # folder whose name has a blank; it splits, then a copy of the log in a
 # Polish folder, beside a folder of the same name without its accents, is
@@ -238,7 +239,7 @@ reset_folders
 for f in "$folder" "$polish"; do
   shown=$("$wine_run" --prefix="$prefix" "$split_exe" --overwrite "$(win_path "$f")" | tr -d '\r') ||
     fail "varnel-split.exe failed on $(win_path "$f")"
-  [ "$shown" = "$(cat "$data/status.txt")" ] || fail "varnel-split.exe printed: $shown"
+  [ "$shown" = "$(cat "$data/printed.txt")" ] || fail "varnel-split.exe printed: $shown"
   wait_outputs "$f"
 done
 check_look_alike
