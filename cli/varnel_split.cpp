@@ -14,6 +14,7 @@
 #include <string>
 
 #include "interrupts.h"
+#include "log_patterns.h"
 #include "open_error.h"
 #include "options.h"
 #include "platform/file_identity.h"
@@ -103,9 +104,10 @@ int main(int argc, char** argv) try {
     }
   }
 
+  LogPatterns patterns;
+  int exit_status = patterns.expand(options.files) ? 0 : 1;
   RunFiles run_files(options.files);
   const std::size_t logs = options.files.size();
-  int exit_status = 0;
   for (std::size_t i = 0; i < logs; ++i) {
     LogOutcome outcome = split_one_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;
