@@ -81,13 +81,8 @@ std::string shortened_path(const char* path, std::size_t room) {
 
 }  // namespace
 
-std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
-  const char* name = file_name_part(input_path);
-  std::string path =
-      output_folder != nullptr ? folder_prefix(output_folder) : std::string(input_path, name);
-  const char* dot = std::strchr(name, '.');
-  path.append(name, dot != nullptr ? dot : name + std::strlen(name));
-  path.push_back('_');
+std::string qth_name_text(const char* qth) {
+  std::string text;
   // Windows names files in UTF-16 and Linux desktops show names as UTF-8:
   // a byte outside well-formed UTF-8 (a Latin-1 QTH) would name a file
   // differently on each, or not at all, so it becomes '_' like an unsafe one.
@@ -96,18 +91,34 @@ std::string output_path(const char* input_path, const char* qth, const char* out
   while (q != end) {
     const std::size_t length = utf8::character_size(q, end);
     if (length == 0) {
-      path.push_back('_');
+      text.push_back('_');
       q += 1;
     } else if (unsafe_in_file_name(q, length)) {
-      path.push_back('_');  // one for the whole character
+      text.push_back('_');  // one for the whole character
       q += length;
     } else {
-      path.append(reinterpret_cast<const char*>(q), length);
+      text.append(reinterpret_cast<const char*>(q), length);
       q += length;
     }
   }
+  return text;
+}
+
+std::string output_path_for_name(const char* input_path, const std::string& name_text,
+                                 const char* output_folder) {
+  const char* name = file_name_part(input_path);
+  std::string path =
+      output_folder != nullptr ? folder_prefix(output_folder) : std::string(input_path, name);
+  const char* dot = std::strchr(name, '.');
+  path.append(name, dot != nullptr ? dot : name + std::strlen(name));
+  path.push_back('_');
+  path.append(name_text);
   path.append(".adi");
   return path;
+}
+
+std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
+  return output_path_for_name(input_path, qth_name_text(qth), output_folder);
 }
 
 const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,
