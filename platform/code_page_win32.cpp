@@ -1,8 +1,8 @@
 #include "platform/code_page.h"
 
-#include "platform/output_files.h"
-
 #include <windows.h>
+
+#include "platform/output_files.h"
 
 namespace platform {
 
@@ -49,8 +49,8 @@ std::string file_name_text(const std::string& text) {
   const std::wstring wide = convert_back(CP_UTF8, text);
   std::string named;
   for (std::size_t i = 0; i < wide.size();) {
-    const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() &&
-                      IS_LOW_SURROGATE(wide[i + 1]);
+    const bool pair =
+        IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
     const std::size_t size = pair ? 2 : 1;
     std::string narrow;
     if (to_code_page(CP_ACP, wide.substr(i, size), narrow)) {

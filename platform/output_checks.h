@@ -16,9 +16,9 @@ namespace platform {
 // byte of it has changed.
 struct OpenedFile {
   FileId id;
-  bool regular = false;      // a plain file: no folder, device, FIFO or socket
-  uint32_t reparse_tag = 0;  // the tag of a reparse point opened as itself, 0 for none (Windows)
-  uint32_t links = 1;        // the number of names the file has
+  bool regular = false;       // a plain file: no folder, device, FIFO or socket
+  uint32_t reparse_tag = 0;   // the tag of a reparse point opened as itself, 0 for none (Windows)
+  uint32_t links = 1;         // the number of names the file has
   bool name_as_asked = true;  // it holds the name asked for, letter case aside, not an alias
 };
 

@@ -115,7 +115,8 @@ OpenedFile facts_of(HANDLE handle) {
 // open's, else it is that open's or INVALID_HANDLE_VALUE.
 bool reopen_through_filter(HANDLE& handle, const char* path, const OpenedFile& first) {
   CloseHandle(handle);
-  handle = CreateFileA(path, kAccess, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle =
+      CreateFileA(path, kAccess, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return handle != INVALID_HANDLE_VALUE && may_write_reopened(first, facts_of(handle));
 }
 

@@ -1,9 +1,10 @@
 #include "split/paths.h"
-#include "split/qth_files.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "split/qth_files.h"
 
 namespace {
 
@@ -138,21 +139,21 @@ TEST(Paths, ASecondByteOfADoubleByteCharacterIsNeitherSeparatorNorLetter) {
     ~CodePage() { _setmbcp(old); }
   } restore;
   ASSERT_EQ(_setmbcp(932), 0);
+  const std::string so = "\x83\x5c", table = "\x95\x5c";
   const struct {
-    const char* input;
-    const char* name;
-    const char* output;
+    std::string input, name, output;
     const char* folder;
   } cases[] = {
-      {"C:\\\x95\x5c\\\x83\x5c.adi", "\x83\x5c.adi", "C:\\\x95\x5c\\\x83\x5c_FN31.adi", nullptr},
-      {"C:\\logs\\a.b\x83\x5c" "c.adi", "a.b\x83\x5c" "c.adi", "C:\\logs\\a_FN31.adi", nullptr},
-      {"D:\\a.b\x83\x5c" "c.adi", "a.b\x83\x5c" "c.adi", "out\\a_FN31.adi", "out"},
-      {"Z:\x83\x5c" "a.adi", "\x83\x5c" "a.adi", "Z:\x83\x5c" "a_FN31.adi", nullptr},
-      {"\x83\x5c\\x.adi", "x.adi", "\x83\x5c\\x_FN31.adi", nullptr},
+      {"C:\\" + table + "\\" + so + ".adi", so + ".adi", "C:\\" + table + "\\" + so + "_FN31.adi",
+       nullptr},
+      {"C:\\logs\\a.b" + so + "c.adi", "a.b" + so + "c.adi", "C:\\logs\\a_FN31.adi", nullptr},
+      {"D:\\a.b" + so + "c.adi", "a.b" + so + "c.adi", "out\\a_FN31.adi", "out"},
+      {"Z:" + so + "a.adi", so + "a.adi", "Z:" + so + "a_FN31.adi", nullptr},
+      {so + "\\x.adi", "x.adi", so + "\\x_FN31.adi", nullptr},
   };
   for (const auto& c : cases) {
-    EXPECT_STREQ(file_name_part(c.input), c.name) << c.input;
-    EXPECT_EQ(output_path(c.input, "FN31", c.folder), c.output) << c.input;
+    EXPECT_EQ(file_name_part(c.input.c_str()), c.name) << c.input;
+    EXPECT_EQ(output_path(c.input.c_str(), "FN31", c.folder), c.output) << c.input;
   }
   // Two names apart only in the second byte of a character are two files.
   OpenPaths open;
