@@ -41,6 +41,9 @@ class TerminalHost : public Host {
   std::FILE* open_output(const char* path) override;
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
+  std::string file_name_text(const std::string& text) override {
+    return platform::file_name_text(text);
+  }
 
   bool cancelled() const { return cancelled_; }      // some question got Cancel
   bool open_failed() const { return open_failed_; }  // an output could not be opened

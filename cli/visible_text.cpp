@@ -4,6 +4,10 @@
 #include "split/paths.h"
 #include "split/text_controls.h"
 
+#ifdef _WIN32
+#include "platform/code_page.h"
+#endif
+
 namespace {
 
 constexpr char kCut[] = "...";
@@ -47,6 +51,11 @@ void append_shown(std::string& out, const unsigned char* p, std::size_t size) {
 }  // namespace
 
 std::string visible_text(std::string_view text, std::size_t limit) {
+#ifdef _WIN32
+  // Paths, and so the names made from them, are in the process's code page.
+  const std::string utf8 = platform::program_text_as_utf8(std::string(text));
+  text = utf8;
+#endif
   std::string shown;
   std::size_t keep = 0;  // the end of the last whole character that leaves room for "..."
   const std::size_t room = limit > kCutSize ? limit - kCutSize : 0;

@@ -14,17 +14,9 @@ namespace platform {
 
 namespace {
 
-// Whether the file open on `handle` holds the name `path` asked for, letter
-// case aside. Windows also opens a file through its short 8.3 alias
-// (AB_C~H4U.ADI for ab_cdefghij.adi), which a QTH can spell; the name the
-// file system keeps tells them apart. False when it cannot be found out.
-bool opened_as_asked(HANDLE handle, const char* path) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (size <= 0) return false;
-  std::wstring asked(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, &asked[0], size);
-  asked.resize(static_cast<size_t>(size) - 1);
-
+// What the file system gives back as the name of the file open on
+// `handle`, compared with the file name part of `asked`.
+NameGivenBack name_given_back(HANDLE handle, const std::wstring& asked) {
   std::wstring actual(MAX_PATH, L'\0');
   const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_NONE;
   DWORD length = GetFinalPathNameByHandleW(handle, &actual[0], MAX_PATH, flags);
@@ -36,11 +28,30 @@ bool opened_as_asked(HANDLE handle, const char* path) {
     // Some network file systems cannot give the final name; the long form
     // of the path asked for tells the same.
     length = GetLongPathNameW(asked.c_str(), &actual[0], static_cast<DWORD>(actual.size()));
-    if (length == 0 || length >= actual.size()) return false;
+    if (length == 0 || length >= actual.size()) return NameGivenBack::kNone;
   }
   actual.resize(length);
   return CompareStringOrdinal(file_name_part(actual.c_str()), -1, file_name_part(asked.c_str()), -1,
-                              TRUE) == CSTR_EQUAL;
+                              TRUE) == CSTR_EQUAL
+             ? NameGivenBack::kSame
+             : NameGivenBack::kOther;
+}
+
+// Whether the file open on `handle` holds the name `path` asked for, letter
+// case aside. Windows also opens a file through its short 8.3 alias
+// (AB_C~H4U.ADI for ab_cdefghij.adi), which a QTH can spell; the name the
+// file system keeps tells them apart. Only a name that can be such an alias
+// is looked up: on a share that cannot say, every other name is still
+// written.
+bool opened_as_asked(HANDLE handle, const char* path) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (size <= 0) return false;
+  std::wstring asked(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path, -1, &asked[0], size);
+  asked.resize(static_cast<size_t>(size) - 1);
+  const NameGivenBack given =
+      may_be_short_name(asked.c_str()) ? name_given_back(handle, asked) : NameGivenBack::kSame;
+  return name_as_asked(asked.c_str(), given);
 }
 
 // Readers may share an output, writers may not: a second open of the same
@@ -76,6 +87,37 @@ HANDLE open_or_create(const char* path, bool& created) {
     // dangling link under Wine, which ends in a refusal.
   }
   return INVALID_HANDLE_VALUE;
+}
+
+// What the file system says about the file open on `handle`. A question it
+// does not answer leaves facts that refuse the file.
+OpenedFile facts_of(HANDLE handle) {
+  OpenedFile opened;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!identity_of_handle(handle, opened.id) || !GetFileInformationByHandle(handle, &info))
+    return opened;
+  opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  opened.links = info.nNumberOfLinks;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // A tag that cannot be read counts as a link's.
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    const bool known = GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag);
+    opened.reparse_tag = known && tag.ReparseTag != 0 ? tag.ReparseTag : kNameSurrogateBit;
+  }
+  return opened;
+}
+
+// Puts in place of `handle` (`first`, a reparse point opened as itself, that
+// keeps its data itself, as OneDrive's files do) the same name opened the
+// ordinary way, so that the filter driver that owns the tag sees the write.
+// The first handle goes first: its sharing would refuse the second open.
+// True when the second open reached the same file; `handle` is then that
+// open's, else it is that open's or INVALID_HANDLE_VALUE.
+bool reopen_through_filter(HANDLE& handle, const char* path, const OpenedFile& first) {
+  CloseHandle(handle);
+  handle =
+      CreateFileA(path, kAccess, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle != INVALID_HANDLE_VALUE && may_write_reopened(first, facts_of(handle));
 }
 
 // Marks the file open on `handle` for removal once its last handle closes:
@@ -132,16 +174,16 @@ std::FILE* OutputFiles::open(const char* path) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
 
   // Checked on the open handle, not the name; only then is the file emptied.
-  BY_HANDLE_FILE_INFORMATION info;
-  OpenedFile opened;
-  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
-    opened.id = file_id(info);
-    opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    opened.links = info.nNumberOfLinks;
-    opened.name_as_asked = opened_as_asked(handle, path);
+  OpenedFile opened = facts_of(handle);
+  if (opened.regular) opened.name_as_asked = opened_as_asked(handle, path);
+  Verdict verdict = output_verdict(opened, taken_);
+  // A file made here is no one's reparse point; one that has become one at
+  // once is refused, and removed, as before.
+  if (verdict == Verdict::kReopen && !created) {
+    verdict = reopen_through_filter(handle, path, opened) ? Verdict::kWrite : Verdict::kRefuse;
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
   }
-  const bool usable = may_write(opened, taken_) && SetEndOfFile(handle);
+  const bool usable = verdict == Verdict::kWrite && SetEndOfFile(handle);
   // From here the descriptor, and then the stream, own the handle.
   const int fd =
       usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;

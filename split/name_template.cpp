@@ -116,7 +116,7 @@ void NameTemplate::render_raw(const std::string& log, const char* qth, const Qso
 }
 
 void NameTemplate::append_safe(const std::string& log, const char* qth, const QsoRecord& record,
-                               std::string& out) const {
+                               std::string& out, Host& host) const {
   for (const Part& part : parts_) {
     if (part.kind == Kind::kText) {
       out.append(part.text);
@@ -124,7 +124,9 @@ void NameTemplate::append_safe(const std::string& log, const char* qth, const Qs
       out.append(log);
     } else {
       const char* value = value_of(part, qth, record);
-      append_safe_text(out, value, std::strlen(value));
+      std::string safe;
+      append_safe_text(safe, value, std::strlen(value));
+      out.append(host.file_name_text(safe));
     }
   }
 }

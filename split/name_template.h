@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adif/record.h"
+#include "split/host.h"
 
 // Whether `name` (upper-cased) can be an ADIF field name: printable ASCII
 // without ',', ':', '<', '>', '{' or '}', neither starting nor ending in a
@@ -40,9 +41,10 @@ class NameTemplate {
 
   // Appends the file name itself to `out`: as render_raw, but each value
   // from the record (the QTH and the fields) made safe as output_path makes
-  // a QTH safe (split/paths.h), so that no value can lead out of the folder.
+  // a QTH safe (split/paths.h), so that no value can lead out of the folder,
+  // and then put in the code page of the host's paths (host.h).
   void append_safe(const std::string& log, const char* qth, const QsoRecord& record,
-                   std::string& out) const;
+                   std::string& out, Host& host) const;
 
  private:
   enum class Kind { kText, kLog, kQth, kField };

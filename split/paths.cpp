@@ -113,13 +113,24 @@ void append_safe_text(std::string& path, const char* text, std::size_t size) {
   }
 }
 
-std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
+std::string qth_name_text(const char* qth) {
+  std::string text;
+  append_safe_text(text, qth, std::strlen(qth));
+  return text;
+}
+
+std::string output_path_for_name(const char* input_path, const std::string& name_text,
+                                 const char* output_folder) {
   std::string path = output_folder_path(input_path, output_folder);
   path.append(log_name(input_path));
   path.push_back('_');
-  append_safe_text(path, qth, std::strlen(qth));
+  path.append(name_text);
   path.append(".adi");
   return path;
+}
+
+std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
+  return output_path_for_name(input_path, qth_name_text(qth), output_folder);
 }
 
 const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,

@@ -53,10 +53,17 @@ std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Hos
 std::string OpenPaths::key(const std::string& path) {
 #ifdef _WIN32
   // Windows file names ignore letter case: ME and Me name the same file.
+  // The second byte of a double-byte character is no letter, even where its
+  // value is one's.
   std::string folded = path;
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  });
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    char& c = folded[i];
+    if (lead_byte(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
   return folded;
 #else
   return path;
@@ -78,7 +85,9 @@ QthFile* find_qth_file(QthFile* root, const char* qth) {
 
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
                                          OpenPaths& open_paths, const char* output_folder) {
-  return create_named_file(qth, output_path(input_path, qth, output_folder), host, open_paths);
+  std::string path =
+      output_path_for_name(input_path, host.file_name_text(qth_name_text(qth)), output_folder);
+  return create_named_file(qth, std::move(path), host, open_paths);
 }
 
 std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Host& host,

@@ -74,7 +74,7 @@ std::unique_ptr<QthFile> create_output(const QsoRecord& record, const char* qth,
     return create_qth_file(qth, state.input_path, state.host, state.open_paths,
                            state.output_folder);
   std::string path = state.folder_path;
-  settings.name.append_safe(state.log, qth, record, path);
+  settings.name.append_safe(state.log, qth, record, path, state.host);
   if (settings.dry_run) return plan_qth_file(key, std::move(path), state.open_paths);
   return create_named_file(key, std::move(path), state.host, state.open_paths);
 }

@@ -177,8 +177,8 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
 // code (998 when it had to be ended) and what it wrote to standard error and
 // then standard output, without CRs. The arguments are UTF-16, as Windows
 // passes them, so that they may hold what no code page can.
-std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::wstring& arguments) {
-  std::string exe = VARNEL_SPLIT_EXE;
+std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::wstring& arguments,
+                                            std::string exe = VARNEL_SPLIT_EXE) {
   if (exe[0] == '/') exe = "Z:" + exe;  // the build tree's Unix path, as Wine maps it
   std::wstring line = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\" " + arguments;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -386,6 +386,96 @@ TEST(ConsoleEvents, ClosingLoggingOffAndShuttingDownAreTheInterrupt) {
     EXPECT_EQ(meaning.signal, row.signal);
     EXPECT_EQ(meaning.ends_process, row.ends_process);
   }
+}
+
+// A log named drive-relative ("C:rover.adi"), and an output folder that is a
+// drive's current folder ("-o C:"), as after a `cd` on that drive: each
+// output was refused, its name compared with the path's text after the last
+// separator, "C:" and all.
+TEST_F(OutputShare, VarnelSplitExeTakesDriveRelativePaths) {
+  const std::wstring drive = folder_.root_name().wstring();  // the drive of the current folder
+  ASSERT_EQ(drive.size(), 2u) << folder_;
+  fs::create_directories(folder_ / "out");
+  std::ofstream(folder_ / "rover.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  const std::string wrote = "Wrote    1 QSOs to rover_FN31.adi\n\n";
+  // The second run replaces what the first made.
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(run_split_exe(folder_, L"-f " + drive + L"rover.adi"),
+              std::make_pair(DWORD{0}, wrote));
+    EXPECT_EQ(run_split_exe(folder_ / "out", L"-f -o " + drive + L" ..\\rover.adi"),
+              std::make_pair(DWORD{0}, wrote));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_EQ(read_bytes(folder_ / "out" / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+}
+
+// varnel-split.exe as Windows before 10 1903 run it: they ignore the
+// manifest's UTF-8 code page, so it runs in the code page for non-Unicode
+// programs, which Wine takes from the locale (1252 in the usual run, 932 in
+// a run of its own). Each character of a QTH stands in a name exactly or as
+// '_', never as the bytes of its UTF-8 read in that code page; the second
+// byte of "ソ" (0x83 0x5C) is no separator; the status lines show the names
+// as they were made.
+TEST_F(OutputShare, VarnelSplitExeWithoutUtf8NamesFilesInTheCodePage) {
+  const struct {
+    UINT code_page;
+    std::wstring log;
+    std::vector<std::wstring> outputs;  // in the order of the status lines
+  } cases[] = {
+      {1252,
+       L"a.\u00d8b.adi",
+       {L"a_FN31.adi", L"a_\u00c6r\u00f8.adi", L"a__\u00f3d_.adi", L"a__.adi", L"a___.adi"}},
+      {932,
+       L"a.\u30bdb.adi",
+       {L"a_FN31.adi", L"a__r_.adi", L"a___d_.adi", L"a_\u30bd.adi", L"a_\u6771\u4eac.adi"}},
+  };
+  const auto found = std::find_if(std::begin(cases), std::end(cases),
+                                  [](const auto& c) { return c.code_page == GetACP(); });
+  if (found == std::end(cases)) GTEST_SKIP() << "no case for code page " << GetACP();
+
+  // The program with its manifest less the UTF-8 code page.
+  const fs::path legacy = folder_ / "legacy" / "varnel-split.exe";
+  fs::create_directories(legacy.parent_path());
+  std::string exe = VARNEL_SPLIT_EXE, manifest_path = VARNEL_SPLIT_MANIFEST;
+  for (std::string* path : {&exe, &manifest_path})
+    if ((*path)[0] == '/') *path = "Z:" + *path;
+  ASSERT_TRUE(CopyFileA(exe.c_str(), legacy.string().c_str(), FALSE));
+  std::string manifest = read_bytes(manifest_path);
+  const std::size_t start = manifest.find("<activeCodePage");
+  const std::string end_tag = "</activeCodePage>";
+  const std::size_t end = manifest.find(end_tag, start);
+  ASSERT_NE(end, std::string::npos);
+  manifest.erase(start, end + end_tag.size() - start);
+  // Resource 1 of type 24 (RT_MANIFEST) is the manifest Windows reads at start.
+  HANDLE update = BeginUpdateResourceW(legacy.c_str(), FALSE);
+  ASSERT_NE(update, nullptr);
+  ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1),
+                              MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &manifest[0],
+                              static_cast<DWORD>(manifest.size())));
+  ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+
+  const fs::path work = folder_ / "work";
+  fs::create_directories(work);
+  std::ofstream(work / found->log, std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
+         "<CALL:4>K2BB <APP_N1MM_ROVERQTH:7>\xc5\x81\xc3\xb3\x64\xc5\xba <EOR>\r\n"
+         "<CALL:4>K3CC <APP_N1MM_ROVERQTH:6>\xe6\x9d\xb1\xe4\xba\xac <EOR>\r\n"
+         "<CALL:4>K4DD <APP_N1MM_ROVERQTH:5>\xc3\x86r\xc3\xb8 <EOR>\r\n"
+         "<CALL:4>K5EE <APP_N1MM_ROVERQTH:3>\xe3\x82\xbd <EOR>\r\n";
+  std::string printed;
+  for (const std::wstring& output : found->outputs)
+    printed += "Wrote    1 QSOs to " + fs::path(output).u8string() + "\n";
+  EXPECT_EQ(run_split_exe(work, found->log, legacy.string()),
+            std::make_pair(DWORD{0}, printed + "\n"));
+
+  std::vector<std::wstring> made;
+  for (const auto& entry : fs::directory_iterator(work))
+    if (entry.path().filename() != found->log) made.push_back(entry.path().filename().wstring());
+  std::vector<std::wstring> expected = found->outputs;
+  std::sort(made.begin(), made.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(made, expected);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adif/reader.h"
+#include "fake_host.h"
 #include "split/split_settings.h"
 
 namespace {
@@ -130,7 +131,8 @@ TEST(NameTemplate, RendersValuesRawForTheKeyAndSafeForTheFile) {
     name.render_raw("rover", c.qth, fields, raw);
     EXPECT_EQ(raw, c.raw);
     std::string safe = "D:/";
-    name.append_safe("rover", c.qth, fields, safe);
+    FakeHost host;
+    name.append_safe("rover", c.qth, fields, safe, host);
     EXPECT_EQ(safe, "D:/" + c.safe);
   }
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "split/qth_files.h"
+
 namespace {
 
 // What an output folder named without a separator at its end is followed by:
@@ -28,6 +30,12 @@ TEST(Paths, FileNamePartFollowsTheLastSeparatorOfEitherKind) {
       {"rover.adi", "rover.adi"},
       {"C:\\Logs\\", ""},
       {"", ""},
+      // A drive-relative path ends its drive on Windows; elsewhere "Z:" is
+      // part of a name.
+      {"Z:rover.adi", kWindows ? "rover.adi" : "Z:rover.adi"},
+      {"z:", kWindows ? "" : "z:"},
+      {"Z:sub\\rover.adi", "rover.adi"},
+      {"1:rover.adi", "1:rover.adi"},
   };
   for (const Case& c : cases) {
     const char* name = file_name_part(c.path);
@@ -112,10 +120,48 @@ TEST(Paths, OutputPathCutsTheFileNameAtItsFirstDotAndAddsTheQth) {
       // "D:" is the current folder of drive D on Windows, a plain name elsewhere.
       {"rover", "ME", kWindows ? "D:rover_ME.adi" : "D:/rover_ME.adi", "D:"},
       {"rover.adi", "ME", "rover_ME.adi", ""},
+      // A drive-relative log's outputs go to that drive's current folder.
+      {"Z:rover.adi", "FN31", "Z:rover_FN31.adi"},
+      {"Z:rover.adi", "FN31", kWindows ? "out\\rover_FN31.adi" : "out/Z:rover_FN31.adi", "out"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(output_path(c.input, c.qth.c_str(), c.folder), c.output) << c.input << " " << c.qth;
 }
+
+#ifdef _WIN32
+// Paths in a double-byte code page, as Windows that ignore the manifest's
+// UTF-8 hand them over: in Japanese (932) the second byte of "\x83\x5c" (ソ)
+// and of "\x95\x5c" (表) is the byte of '\\', and that of "\x83\x41" (ア)
+// the byte of 'A'.
+TEST(Paths, ASecondByteOfADoubleByteCharacterIsNeitherSeparatorNorLetter) {
+  struct CodePage {
+    int old = _getmbcp();
+    ~CodePage() { _setmbcp(old); }
+  } restore;
+  ASSERT_EQ(_setmbcp(932), 0);
+  const std::string so = "\x83\x5c", table = "\x95\x5c";
+  const struct {
+    std::string input, name, output;
+    const char* folder;
+  } cases[] = {
+      {"C:\\" + table + "\\" + so + ".adi", so + ".adi", "C:\\" + table + "\\" + so + "_FN31.adi",
+       nullptr},
+      {"C:\\logs\\a.b" + so + "c.adi", "a.b" + so + "c.adi", "C:\\logs\\a_FN31.adi", nullptr},
+      {"D:\\a.b" + so + "c.adi", "a.b" + so + "c.adi", "out\\a_FN31.adi", "out"},
+      {"Z:" + so + "a.adi", so + "a.adi", "Z:" + so + "a_FN31.adi", nullptr},
+      {so + "\\x.adi", "x.adi", so + "\\x_FN31.adi", nullptr},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(file_name_part(c.input.c_str()), c.name) << c.input;
+    EXPECT_EQ(output_path(c.input.c_str(), "FN31", c.folder), c.output) << c.input;
+  }
+  // Two names apart only in the second byte of a character are two files.
+  OpenPaths open;
+  open.add("rover_\x83\x41.adi");
+  EXPECT_FALSE(open.contains("rover_\x83\x61.adi"));
+  EXPECT_TRUE(open.contains("ROVER_\x83\x41.ADI"));
+}
+#endif
 
 }  // namespace
 
