@@ -164,8 +164,9 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");
   EXPECT_EQ(host.asked[1].text, "Could not open output file " + link + "\n");
-  // Too long for the text: the end of the name shows, the folder gives way.
-  EXPECT_EQ(host.asked[2].text, "Could not open output file ..." + qth.substr(0, 92) + ".adi\n");
+  // Too long for the text: the folder gives way, the name's start and end show.
+  EXPECT_EQ(host.asked[2].text, "Could not open output file rover_" + qth.substr(0, 42) + "..." +
+                                    qth.substr(0, 44) + ".adi\n");
   EXPECT_EQ(read_bytes(input), log);
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }
