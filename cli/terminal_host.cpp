@@ -107,7 +107,7 @@ char TerminalHost::prompt(const char* text, const char* choices, const char* let
     const std::string question = visible_text(text, kVisibleLineSize - std::strlen(choices));
     write_text(out_, question + choices);
     std::fflush(out_);
-    if (!std::fgets(line, sizeof line, in_)) {
+    if (!read_answer(line, sizeof line, in_)) {
       std::fputc('\n', out_);
       return 0;
     }

@@ -46,6 +46,20 @@ void use_system_path(WindowState& state, const std::wstring& path) {
   use_input_file(state, narrow.c_str());
 }
 
+// The dialog, with the process's current folder as it was before: the dialog
+// leaves the folder the user browsed to as the current one, which keeps that
+// folder (on a USB stick, say) in use until the program ends. The flag
+// OFN_NOCHANGEDIR says so too, but is documented as ineffective for the open
+// dialog.
+BOOL open_file_dialog(OPENFILENAMEW& record) {
+  record.Flags |= OFN_NOCHANGEDIR;
+  std::wstring before(GetCurrentDirectoryW(0, nullptr), L'\0');
+  before.resize(GetCurrentDirectoryW(static_cast<DWORD>(before.size()), &before[0]));
+  const BOOL chosen = modal_calls().get_open_file_name(&record);
+  if (!before.empty()) SetCurrentDirectoryW(before.c_str());
+  return chosen;
+}
+
 }  // namespace
 
 void choose_input_file(WindowState& state) {
@@ -64,7 +78,7 @@ void choose_input_file(WindowState& state) {
   record.lpstrTitle = L"Input ADIF File";
   record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   record.lpstrDefExt = L"adi";
-  if (!modal_calls().get_open_file_name(&record)) return;
+  if (!open_file_dialog(record)) return;
   // Already a full path, taken as chosen: making it full again would turn a
   // device name (aux.adi) into \\.\aux.
   use_system_path(state, chosen);

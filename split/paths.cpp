@@ -96,18 +96,23 @@ std::size_t room_between(std::size_t size, const char* before, const char* after
 
 }  // namespace
 
-std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
+std::string output_folder_path(const char* input_path, const char* output_folder) {
+  return output_folder != nullptr ? folder_prefix(output_folder)
+                                  : std::string(input_path, file_name_part(input_path));
+}
+
+std::string log_name(const char* input_path) {
   const char* name = file_name_part(input_path);
-  std::string path =
-      output_folder != nullptr ? folder_prefix(output_folder) : std::string(input_path, name);
   const char* dot = std::strchr(name, '.');
-  path.append(name, dot != nullptr ? dot : name + std::strlen(name));
-  path.push_back('_');
+  return std::string(name, dot != nullptr ? dot : name + std::strlen(name));
+}
+
+void append_safe_text(std::string& path, const char* text, std::size_t size) {
   // Windows names files in UTF-16 and Linux desktops show names as UTF-8:
   // a byte outside well-formed UTF-8 (a Latin-1 QTH) would name a file
   // differently on each, or not at all, so it becomes '_' like an unsafe one.
-  const auto* q = reinterpret_cast<const unsigned char*>(qth);
-  const auto* end = q + std::strlen(qth);
+  const auto* q = reinterpret_cast<const unsigned char*>(text);
+  const auto* end = q + size;
   while (q != end) {
     const std::size_t length = utf8::character_size(q, end);
     if (length == 0) {
@@ -121,6 +126,13 @@ std::string output_path(const char* input_path, const char* qth, const char* out
       q += length;
     }
   }
+}
+
+std::string output_path(const char* input_path, const char* qth, const char* output_folder) {
+  std::string path = output_folder_path(input_path, output_folder);
+  path.append(log_name(input_path));
+  path.push_back('_');
+  append_safe_text(path, qth, std::strlen(qth));
   path.append(".adi");
   return path;
 }

@@ -27,6 +27,18 @@ const Char* file_name_part(const Char* path) {
 std::string output_path(const char* input_path, const char* qth,
                         const char* output_folder = nullptr);
 
+// The start of every output path of a split of `input_path`: the input's
+// folder, or `output_folder` when given, ending in a separator unless empty.
+std::string output_folder_path(const char* input_path, const char* output_folder);
+
+// The input's file name cut at its first dot: "rover" for ".../rover.2024.adi".
+std::string log_name(const char* input_path);
+
+// Appends the `size` bytes of `text` to `path` by the byte rule of
+// output_path: every byte outside well-formed UTF-8 and every character that
+// cannot stand in a file name (Windows' rule) becomes one '_'.
+void append_safe_text(std::string& path, const char* text, std::size_t size);
+
 // Writes `before`, `path` and `after` into `out` as one text of at most
 // size - 1 bytes and a NUL, and returns `out`. When the path does not fit
 // whole, the middle of its folder part gives way to "...", so that the start

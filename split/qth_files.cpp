@@ -78,9 +78,14 @@ QthFile* find_qth_file(QthFile* root, const char* qth) {
 
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
                                          OpenPaths& open_paths, const char* output_folder) {
+  return create_named_file(qth, output_path(input_path, qth, output_folder), host, open_paths);
+}
+
+std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Host& host,
+                                           OpenPaths& open_paths) {
   auto entry = std::make_unique<QthFile>();
-  entry->qth = qth;
-  entry->path = output_path(input_path, qth, output_folder);
+  entry->qth = key;
+  entry->path = std::move(path);
 
   // Another QTH of this split already writes this file: opening it again
   // would empty what was written, so it can only fail.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 
 #include "adif/output_stream.h"
 #include "fake_host.h"
+#include "interrupts.h"
 #include "platform/output_files.h"
 #include "short_name.h"
 #include "split/split.h"
@@ -316,6 +318,75 @@ TEST_F(OutputShare, VarnelSplitExeReadsOptionsAsOnLinux) {
   }
   EXPECT_EQ(read_bytes(folder_ / "out" / "a_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
   EXPECT_FALSE(fs::exists(folder_ / "a_FN31.adi"));
+}
+
+// cmd and PowerShell hand wildcards over as typed, and varnel-split.exe
+// expands its FILEs itself: in name order, without folders or names that
+// match only through their short name. A pattern matching nothing is an error
+// naming it; an option's value is taken as typed, FILEs after "--" expanded.
+TEST_F(OutputShare, VarnelSplitExeExpandsWildcardsInItsFiles) {
+  const fs::path logs = folder_ / "logs";
+  fs::create_directories(logs / "sub.adi");  // a folder, which *.adi matches too
+  fs::create_directories(folder_ / "out");
+  std::ofstream(logs / "b.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>BB <EOR>\r\n";
+  std::ofstream(logs / "a.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>AA <EOR>\r\n";
+  std::ofstream(logs / "c.adif", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>CC <EOR>\r\n";
+  const std::string a = "Wrote    1 QSOs to a_AA.adi\n\n", b = "Wrote    1 QSOs to b_BB.adi\n\n";
+  const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
+  const struct {
+    std::wstring arguments;
+    DWORD exit_code;
+    std::string output;
+  } cases[] = {
+      {L"-f -o out logs\\*.adi", 0, "==> logs\\a.adi <==\n" + a + "==> logs\\b.adi <==\n" + b},
+      {L"-f -o out logs/?.ADI", 0, "==> logs/a.adi <==\n" + a + "==> logs/b.adi <==\n" + b},
+      {L"-f -o out -- logs\\b*", 0, b},
+      {L"-f -o out logs\\x*.adi logs\\a.adi", 1, "Error opening logs\\x*.adi" + missing + a},
+      {L"-f -o out nowhere\\*.adi", 1, "Error opening nowhere\\*.adi" + missing},
+      {L"-f -o out logs\\sub*", 1,
+       "Error opening logs\\sub*: " + std::string(strerror(EISDIR)) + "\n"},
+      // Expanded, "ou*" would name the folder out.
+      {L"-f -o ou* logs\\a.adi", 2,
+       "varnel-split: output folder ou*: " + std::string(strerror(EINVAL)) +
+           "\nTry 'varnel-split --help' for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.arguments.begin(), c.arguments.end()));  // all ASCII
+    EXPECT_EQ(run_split_exe(folder_, c.arguments), std::make_pair(c.exit_code, c.output));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "out" / "a_AA.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "c_CC.adif"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "c_CC.adi"));
+}
+
+// Closing the console window, logging off and shutting down end the process
+// once the handler returns: they are the interrupt, and the handler waits for
+// the files. Ctrl-C and Ctrl-Break only ask the split to stop; anything else
+// is left to the system.
+TEST(ConsoleEvents, ClosingLoggingOffAndShuttingDownAreTheInterrupt) {
+  const struct {
+    DWORD event;
+    int signal;
+    bool ends_process;
+  } rows[] = {
+      {CTRL_C_EVENT, SIGINT, false},
+      {CTRL_BREAK_EVENT, SIGBREAK, false},
+      {CTRL_CLOSE_EVENT, SIGTERM, true},
+      {CTRL_LOGOFF_EVENT, SIGTERM, true},
+      {CTRL_SHUTDOWN_EVENT, SIGTERM, true},
+      {3, 0, false},
+      {4, 0, false},
+      {7, 0, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.event);
+    const ConsoleEvent meaning = console_event(row.event);
+    EXPECT_EQ(meaning.signal, row.signal);
+    EXPECT_EQ(meaning.ends_process, row.ends_process);
+  }
 }
 
 }  // namespace

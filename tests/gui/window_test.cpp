@@ -301,6 +301,7 @@ TEST_F(Window, SplitNeverWritesAFileThroughItsShortName) {
 
 TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   const std::string first = write_file("first.adi", "");
+  const std::filesystem::path started_in = std::filesystem::current_path();
   choose(first);
   chosen.clear();  // the second dialog is cancelled (after scribbling in its buffer)
   command(ID_INPUT);
@@ -312,7 +313,9 @@ TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   EXPECT_EQ(r.nFilterIndex, 0u);
   EXPECT_EQ(r.nMaxFile, 260u);
   EXPECT_STREQ(r.lpstrTitle, L"Input ADIF File");
-  EXPECT_EQ(r.Flags, 0x81004u);
+  EXPECT_EQ(r.Flags, 0x8100Cu);
+  // The folder browsed to stays free: the current folder is the one before.
+  EXPECT_EQ(std::filesystem::current_path(), started_in);
   EXPECT_STREQ(r.lpstrDefExt, L"adi");
   EXPECT_EQ(r.hwndOwner, nullptr);
   EXPECT_EQ(r.lpstrCustomFilter, nullptr);
@@ -418,8 +421,10 @@ TEST_F(Window, OneSplitAtATimeAndQuitWaitsForIt) {
 // Windows ending the session during a split: the end is refused while the
 // split runs; when it comes anyway, the files are closed after their last
 // whole record before WM_ENDSESSION returns (after which Windows ends the
-// process), and the split stops as after Cancel. The end reaches the window
-// during a question, or from another thread between records.
+// process), and the split stops as after Cancel. A critical query (the user
+// chose to shut down anyway) is granted, its files closed before the answer.
+// The end reaches the window during a question, or from another thread
+// between records.
 TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
   const std::string rover =
       write_file("rover.adi", record("A") + record("B") + record("A") + record("C") + record("A"));
@@ -428,17 +433,25 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
   const std::string stopped = "ERROR: Interrupted before the end of the log\n";
   const struct {
     const char* name;
-    BOOL ends;  // the WM_ENDSESSION that follows the refusal
+    bool critical;  // a critical query follows the refused one, and is granted
+    BOOL ends;      // the WM_ENDSESSION that follows
     bool from_thread;
     size_t questions;
     std::string a, c, shown;  // rover_A.adi, rover_C.adi, the status list's lines
   } rows[] = {
-      {"ended at the second question", TRUE, false, 2, two_of_a, "old C",
+      {"ended at the second question", false, TRUE, false, 2, two_of_a, "old C",
        stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
-      {"called off at the second question", FALSE, false, 2, two_of_a + one, "<EOH>\r\n" + one,
-       "Wrote    3 QSOs to rover_A.adi\nWrote    1 QSOs to rover_C.adi\n\n"},
-      {"ended from another thread before the first record", TRUE, true, 0, "<absent>", "old C",
-       stopped + "Did not create any output files!\n\n"},
+      {"called off at the second question", false, FALSE, false, 2, two_of_a + one,
+       "<EOH>\r\n" + one, "Wrote    3 QSOs to rover_A.adi\nWrote    1 QSOs to rover_C.adi\n\n"},
+      {"ended from another thread before the first record", false, TRUE, true, 0, "<absent>",
+       "old C", stopped + "Did not create any output files!\n\n"},
+      // Shut down anyway: Windows may end the process right after the answer.
+      {"critical at the second question", true, TRUE, false, 2, two_of_a, "old C",
+       stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
+      {"critical, then no WM_ENDSESSION", true, FALSE, false, 2, two_of_a, "old C",
+       stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
+      {"critical from another thread before the first record", true, TRUE, true, 0, "<absent>",
+       "old C", stopped + "Did not create any output files!\n\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -450,6 +463,10 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
     on_box = [&] {
       if (boxes.size() == 1) return IDNO;
       EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+      if (row.critical) {
+        EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL), TRUE);
+        EXPECT_EQ(read_file("rover_A.adi"), two_of_a);
+      }
       SendMessageA(main, WM_ENDSESSION, row.ends, ENDSESSION_LOGOFF);
       // What Windows leaves on disk when it ends the process right here.
       if (row.ends) {
@@ -458,11 +475,18 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
       return IDYES;  // too late once the session has ended
     };
     std::thread sender;
+    DWORD_PTR granted = 0;
     if (row.from_thread) {
       sender = std::thread([&] {
+        // One message: the split ends at it and then takes no other.
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
-                            &result);
+        if (row.critical) {
+          SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL, SMTO_NORMAL, 10000,
+                              &granted);
+        } else {
+          SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                              &result);
+        }
       });
       // The split takes the message at its first look at the queue.
       for (int i = 0; i < 500 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i)
@@ -470,6 +494,7 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
     }
     command(ID_SPLIT);
     if (sender.joinable()) sender.join();
+    EXPECT_EQ(granted, row.critical && row.from_thread ? TRUE : FALSE);
 
     std::string shown;
     for (const std::string& line : lines(status_list)) shown += line + "\n";
