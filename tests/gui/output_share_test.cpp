@@ -257,12 +257,12 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
   auto names_in = [](const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-      names.push_back(entry.path().filename().string());
+      names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
   };
   const fs::path golden = fs::path(VARNEL_TEST_DATA) / "golden";
-  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail"}) {
+  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail", "long_names"}) {
     SCOPED_TRACE(name);
     const fs::path case_dir = golden / name, work = folder_ / name;
     fs::create_directories(work);
@@ -277,8 +277,11 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
     std::vector<std::string> written = names_in(work);
     written.erase(std::find(written.begin(), written.end(), "rover.adi"));
     EXPECT_EQ(names_in(case_dir / "after"), written);
-    for (const std::string& file : written)
-      EXPECT_EQ(read_bytes(case_dir / "after" / file), read_bytes(work / file)) << file;
+    for (const std::string& file : written) {
+      EXPECT_EQ(read_bytes(case_dir / "after" / fs::u8path(file)),
+                read_bytes(work / fs::u8path(file)))
+          << file;
+    }
   }
   const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
   EXPECT_EQ(run_split_exe(folder_, L"sub\\x.adi"),
