@@ -1,6 +1,7 @@
 #include "visible_text.h"
 
 #include "adif/utf8.h"
+#include "console_text.h"
 #include "split/paths.h"
 #include "split/text_controls.h"
 
@@ -80,7 +81,5 @@ std::string path_line(const char* before, const char* path, const char* after) {
 }
 
 void print_visible_line(std::FILE* out, std::string_view text) {
-  const std::string shown = visible_text(text);
-  std::fwrite(shown.data(), 1, shown.size(), out);
-  std::fputc('\n', out);
+  write_text(out, visible_text(text) + '\n');
 }

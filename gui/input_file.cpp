@@ -67,14 +67,14 @@ void choose_input_file(WindowState& state) {
   // letter the code page lacks. It works on a copy: on a cancel or a failure
   // (a too long path makes it write the needed size into the buffer) the
   // earlier choice stays.
-  wchar_t chosen[sizeof state.input_path] = {};
-  MultiByteToWideChar(CP_ACP, 0, state.input_path, -1, chosen, sizeof state.input_path);
+  wchar_t chosen[kPathCharacters + 1] = {};
+  MultiByteToWideChar(CP_ACP, 0, state.input_path, -1, chosen, kPathCharacters + 1);
   OPENFILENAMEW record{};
   record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
   record.lpstrFilter =
       L"ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
   record.lpstrFile = chosen;
-  record.nMaxFile = sizeof state.input_path;
+  record.nMaxFile = kPathCharacters + 1;
   record.lpstrTitle = L"Input ADIF File";
   record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   record.lpstrDefExt = L"adi";
@@ -85,7 +85,10 @@ void choose_input_file(WindowState& state) {
 }
 
 bool use_input_file(WindowState& state, const char* path) {
-  if (std::strlen(path) >= sizeof state.input_path) {
+  // Windows' limit counts UTF-16 units, not bytes: a Cyrillic path of 165
+  // characters is 270 bytes, and is taken like an ASCII one of that length.
+  const int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0) - 1;
+  if (units > kPathCharacters || std::strlen(path) >= sizeof state.input_path) {
     show_error_box(ENAMETOOLONG, path, "opening");
     return false;
   }

@@ -80,7 +80,15 @@ std::string output_path_for_name(const char* input_path, const std::string& name
 // size - 1 bytes and a NUL, and returns `out`. When the path does not fit
 // whole, the middle of its folder part gives way to "...", so that the start
 // of the path, its file name and `after` (the reason, say) still show whole;
-// a file name too long even for that shows as "..." and its end. No UTF-8
-// character is cut.
+// a file name too long even for that shows alone, shortened as in
+// format_name_message. No UTF-8 character is cut.
 const char* format_path_message(char* out, std::size_t size, const char* before, const char* path,
+                                const char* after);
+
+// Writes `before`, the file name `name` and `after` into `out` as one text of
+// at most size - 1 bytes and a NUL, and returns `out`. A name that does not
+// fit whole keeps its start and its end (the QTH and ".adi" of an output
+// name, the larger half) around "...". No UTF-8 character is cut. Every
+// message that names a file goes through this or format_path_message.
+const char* format_name_message(char* out, std::size_t size, const char* before, const char* name,
                                 const char* after);

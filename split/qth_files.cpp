@@ -103,8 +103,8 @@ std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Ho
   // Ask before the open, so that No or Cancel leave an existing file untouched.
   if (host.output_exists(entry->path.c_str())) {
     char text[kMessageSize];
-    std::snprintf(text, sizeof text, "Are you sure you want to overwrite %s",
-                  file_name_part(entry->path.c_str()));
+    format_name_message(text, sizeof text, "Are you sure you want to overwrite ",
+                        file_name_part(entry->path.c_str()), "");
     switch (host.ask(text, "Warning", Buttons::kYesNoCancel, Icon::kQuestion)) {
       case Answer::kYes:
         break;
@@ -145,16 +145,19 @@ int32_t close_qth_files(QthFile* root, StatusLists& status) {
   if (root == nullptr) return 0;
   int32_t closed = close_qth_files(root->left.get(), status);
   if (root->stream) {
+    char before[64];
     char text[kMessageSize];
     const char* name = file_name_part(root->path.c_str());
-    if (root->stream->close()) {
-      std::snprintf(text, sizeof text, "Wrote %4d QSOs to %s", root->qso_count, name);
-      add_status_message(0, status, text);
+    const bool written = root->stream->close();
+    if (written) {
+      std::snprintf(before, sizeof before, "Wrote %4d QSOs to ", root->qso_count);
     } else {
-      std::snprintf(text, sizeof text, "ERROR: Could not write all %d QSOs to %s", root->qso_count,
-                    name);
-      add_status_message(2, status, text);
+      std::snprintf(before, sizeof before, "ERROR: Could not write all %d QSOs to ",
+                    root->qso_count);
     }
+    // A long name loses its middle: its end names the QTH.
+    format_name_message(text, sizeof text, before, name, "");
+    add_status_message(written ? 0 : 2, status, text);
     root->stream.reset();
     closed += 1;
   }

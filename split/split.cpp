@@ -16,7 +16,7 @@
 namespace {
 
 constexpr std::size_t kLineSize = 1024;
-constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s";
+constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of ";
 
 // How the reading of records ended, which decides what the split reports.
 enum class Ending {
@@ -189,9 +189,10 @@ Ending read_records(AdifReader& input, SplitState& state, std::unique_ptr<QsoRec
   }
 }
 
-void add_path_message(const char* format, const char* input_path, StatusLists& status) {
+// An error line that ends in the input's file name.
+void add_path_message(const char* before, const char* input_path, StatusLists& status) {
   char text[kMessageSize];
-  std::snprintf(text, sizeof text, format, file_name_part(input_path));
+  format_name_message(text, sizeof text, before, file_name_part(input_path), "");
   add_status_message(2, status, text);
 }
 
@@ -226,7 +227,7 @@ void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
       add_path_message(kOutOfMemoryLine, input_path, status);
       return;
   }
-  if (input.failed()) add_path_message("ERROR: Could not read all of %s", input_path, status);
+  if (input.failed()) add_path_message("ERROR: Could not read all of ", input_path, status);
 }
 
 Ending run_split(AdifReader& input, const char* input_path, const char* output_folder, Host& host,

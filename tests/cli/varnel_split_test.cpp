@@ -423,9 +423,9 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
   };
   const std::string long_qth =
       "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
-  // Too long for the text: the end of the name and the line end still show.
-  const std::string long_name_error =
-      "Could not open output file ..." + std::string(92, '0') + ".adi\n";
+  // Too long for the text: the start and the end of the name and the line end still show.
+  const std::string long_name_error = "Could not open output file rover_" + std::string(42, '0') +
+                                      "..." + std::string(44, '0') + ".adi\n";
   const Case cases[] = {
       {"ln -s rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},

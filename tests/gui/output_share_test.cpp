@@ -166,8 +166,9 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");
   EXPECT_EQ(host.asked[1].text, "Could not open output file " + link + "\n");
-  // Too long for the text: the end of the name shows, the folder gives way.
-  EXPECT_EQ(host.asked[2].text, "Could not open output file ..." + qth.substr(0, 92) + ".adi\n");
+  // Too long for the text: the folder gives way, the name's start and end show.
+  EXPECT_EQ(host.asked[2].text, "Could not open output file rover_" + qth.substr(0, 42) + "..." +
+                                    qth.substr(0, 44) + ".adi\n");
   EXPECT_EQ(read_bytes(input), log);
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }
@@ -256,12 +257,12 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
   auto names_in = [](const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-      names.push_back(entry.path().filename().string());
+      names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
   };
   const fs::path golden = fs::path(VARNEL_TEST_DATA) / "golden";
-  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail"}) {
+  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail", "long_names"}) {
     SCOPED_TRACE(name);
     const fs::path case_dir = golden / name, work = folder_ / name;
     fs::create_directories(work);
@@ -276,8 +277,11 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
     std::vector<std::string> written = names_in(work);
     written.erase(std::find(written.begin(), written.end(), "rover.adi"));
     EXPECT_EQ(names_in(case_dir / "after"), written);
-    for (const std::string& file : written)
-      EXPECT_EQ(read_bytes(case_dir / "after" / file), read_bytes(work / file)) << file;
+    for (const std::string& file : written) {
+      EXPECT_EQ(read_bytes(case_dir / "after" / fs::u8path(file)),
+                read_bytes(work / fs::u8path(file)))
+          << file;
+    }
   }
   const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
   EXPECT_EQ(run_split_exe(folder_, L"sub\\x.adi"),

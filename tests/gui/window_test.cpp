@@ -190,14 +190,14 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
   }
   DeleteTimerQueueTimer(nullptr, watchdog, INVALID_HANDLE_VALUE);
   ASSERT_EQ(boxes.size(), 6u);
-  // The long name is cut at its start, so that its end and the reason show.
-  const std::string texts[] = {
-      "Did not specify input file.",
-      "Error opening " + missing + ":\nNo such file or directory",
-      "Error opening ..." + std::string(79, 'q') + ".adi:\nNo such file or directory",
-      "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
-      "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
-      "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
+  // The long name loses its middle, so that its start, its end and the reason show.
+  const std::string texts[] = {"Did not specify input file.",
+                               "Error opening " + missing + ":\nNo such file or directory",
+                               "Error opening " + std::string(41, 'q') + "..." +
+                                   std::string(38, 'q') + ".adi:\nNo such file or directory",
+                               "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(boxes[i].text, texts[i]);
     EXPECT_EQ(boxes[i].caption, "Error");
@@ -590,10 +590,11 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
     const bool refused = row.files[0] == too_long;
     ASSERT_EQ(boxes.size(), refused || row.during_split ? 1u : 0u);
     if (refused) {
-      // 127 bytes, of which the end of the name and the reason show.
+      // 127 bytes, of which the start and the end of the name and the reason show.
       const std::string reason = strerror(ENAMETOOLONG);
-      EXPECT_EQ(boxes[0].text,
-                "Error opening ..." + std::string(104 - reason.size(), 'x') + ".adi:\n" + reason);
+      const std::size_t keep = 108 - reason.size();  // 127 less the other texts and "..."
+      EXPECT_EQ(boxes[0].text, "Error opening " + std::string(keep / 2, 'x') + "..." +
+                                   std::string(keep - keep / 2 - 4, 'x') + ".adi:\n" + reason);
       EXPECT_EQ(boxes[0].caption, "Error");
       EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
     }
@@ -628,6 +629,131 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
     EXPECT_EQ(boxes.size(), row.boxes);
   }
   SetCurrentDirectoryA(previous);
+}
+
+// Logs whose output names pass the 127 bytes of a message: the questions
+// for FN42 and FN43 differ, each names its QTH and ".adi", and so does every
+// status line; a name loses its middle, never half a letter (U+FFFD).
+TEST_F(Window, QuestionsAndStatusLinesOfLongNamesShowTheirQth) {
+  const struct {
+    std::string stem;
+    std::string fn42_question_name;  // the name as the FN42 question shows it
+  } logs[] = {
+      {"Полевой день ВКВ 2024 ровер RA3ABC окончательный журнал",
+       "Полевой день ВКВ 2024 рове...ончательный журнал_FN42.adi"},
+      {"2024-06-08 ARRL June VHF Contest - K1ABC-R rover - log exported from N1MM Logger+ (final)",
+       "2024-06-08 ARRL June VHF Contest - K1ABC-R r...g exported from N1MM Logger+ "
+       "(final)_FN42.adi"},
+      // Output names of 132 bytes: the status lines lose their middle too.
+      {"Полевой день ВКВ 2024 ровер RA3ABC окончательный журнал, копия для ARRL, 2024",
+       "Полевой день ВКВ 2024 рове...нал, копия для ARRL, 2024_FN42.adi"},
+  };
+  auto well_formed = [](const std::string& text) {
+    return text.find("\xEF\xBF\xBD") == std::string::npos &&
+           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                               static_cast<int>(text.size()), nullptr, 0) > 0;
+  };
+  on_box = [] { return IDYES; };
+  for (const auto& log : logs) {
+    SCOPED_TRACE(log.stem);
+    const std::string stem = dir.string() + "\\" + log.stem;
+    std::ofstream(std::filesystem::path(wide(stem + ".adi")), std::ios::binary)
+        << record("FN42") + record("FN43");
+    for (const char* qth : {"FN42", "FN43"})
+      std::ofstream(std::filesystem::path(wide(stem + "_" + qth + ".adi"))) << "old";
+    boxes.clear();
+    choose(stem + ".adi");
+    EXPECT_EQ(command(ID_SPLIT), 0);
+    ASSERT_EQ(boxes.size(), 2u);
+    std::string fn43_name = log.fn42_question_name;
+    fn43_name.replace(fn43_name.size() - 5, 1, "3");
+    EXPECT_EQ(boxes[0].text, "Are you sure you want to overwrite " + log.fn42_question_name);
+    EXPECT_EQ(boxes[1].text, "Are you sure you want to overwrite " + fn43_name);
+    const std::vector<std::string> shown = lines(status_list);
+    ASSERT_EQ(shown.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+      const std::string& line = shown[i];
+      const std::string end = i == 0 ? "_FN42.adi" : "_FN43.adi";
+      EXPECT_TRUE(well_formed(boxes[i].text)) << boxes[i].text;
+      EXPECT_TRUE(well_formed(line)) << line;
+      EXPECT_LE(line.size(), 127u);
+      EXPECT_EQ(line.compare(0, 19 + 20, "Wrote    1 QSOs to " + log.stem.substr(0, 20)), 0)
+          << line;
+      EXPECT_EQ(line.substr(line.size() - end.size()), end) << line;
+      const bool whole = 19 + log.stem.size() + end.size() <= 127;
+      EXPECT_EQ(line.find("...") == std::string::npos, whole) << line;
+    }
+  }
+}
+
+// Windows takes paths of up to 259 UTF-16 units, and so does the window
+// however many bytes their letters take in UTF-8: a Cyrillic log seven
+// folders deep (over 260 bytes) by the command line, a drop and the dialog,
+// split each time; one unit more is refused.
+TEST_F(Window, CyrillicPathsAsLongAsWindowsTakesComeInEveryWay) {
+  const std::string folder = dir.string() +
+                             "\\Александр Владимирович\\Documents\\Радиолюбительство\\Соревнования "
+                             "2024\\Полевой день ВКВ июнь\\Журналы N1MM Logger+\\Экспорт для "
+                             "отправки в ARRL";
+  const std::string log = folder + "\\ровер журнал.adi";
+  ASSERT_GT(log.size(), static_cast<std::size_t>(MAX_PATH));  // in bytes, not in characters
+  ASSERT_LT(wide(log).size(), static_cast<std::size_t>(MAX_PATH));
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, wide(folder).c_str(), nullptr), ERROR_SUCCESS);
+  std::ofstream(std::filesystem::path(wide(log)), std::ios::binary) << record("FN42");
+  // Paths that need not exist, of 259 and 260 units, two bytes each in UTF-8.
+  const std::string deepest = "C:\\" + [] {
+    std::string letters;
+    for (int i = 0; i < 120; ++i) letters += "Ж";
+    return letters;
+  }() + "\\";
+  auto of_units = [&](std::size_t units) {
+    std::string path = deepest;
+    for (std::size_t i = 124; i < units - 4; ++i) path += "ж";
+    return path + ".adi";
+  };
+  const std::string longest = of_units(259), too_long = of_units(260);
+  ASSERT_EQ(wide(longest).size(), 259u);
+  on_box = [] { return IDYES; };
+  const struct {
+    const char* way;
+    std::function<void(const std::string&)> give;
+  } ways[] = {
+      {"command line",
+       [&](const std::string& path) {
+         take_command_line_file(app.state, wide("VARNEL.exe \"" + path + "\"").c_str());
+       }},
+      {"drop",
+       [&](const std::string& path) {
+         SendMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({path})), 0);
+       }},
+      {"dialog", [&](const std::string& path) { choose(path); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    boxes.clear();
+    way.give(log);
+    EXPECT_EQ(std::string(input_path), log);
+    EXPECT_EQ(lines(input_list), std::vector<std::string>{"ровер журнал.adi"});
+    EXPECT_EQ(command(ID_SPLIT), 0);
+    EXPECT_EQ(lines(status_list),
+              (std::vector<std::string>{"Wrote    1 QSOs to ровер журнал_FN42.adi", ""}));
+    // The first split makes the output, the later ones ask about it.
+    EXPECT_EQ(boxes.size(), &way == &ways[0] ? 0u : 1u);
+    std::ifstream out(std::filesystem::path(wide(folder + "\\ровер журнал_FN42.adi")),
+                      std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}),
+              "<EOH>\r\n<CALL:4>W1AW <EOR>\r\n");
+
+    boxes.clear();
+    way.give(longest);
+    EXPECT_EQ(std::string(input_path), longest);
+    EXPECT_TRUE(boxes.empty());
+    if (&way == &ways[2]) continue;  // the dialog hands back no path longer than its buffer
+    way.give(too_long);
+    EXPECT_EQ(std::string(input_path), longest);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(strerror(ENAMETOOLONG)), std::string::npos) << boxes[0].text;
+  }
 }
 
 TEST(CodePage, PathsAreConvertedExactlyOrRefused) {

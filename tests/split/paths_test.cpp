@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "adif/utf8.h"
 #include "split/qth_files.h"
 
 namespace {
@@ -183,13 +185,45 @@ TEST(Paths, MessageShortensTheFolderInTheMiddleSoTheNameAndTheReasonShow) {
       {128, "Could not open output file ", deep, "\n",
        "Could not open output file C:\\Users\\Operator\\OneDrive - Radio Club\\...Ham "
        "Radio\\Contest Logs\\2024-06 June VHF\\rover_FN31PR.adi\n"},
-      // A file name longer than the buffer keeps its end and the reason.
+      // A file name longer than the buffer keeps its start, its end and the reason.
       {128, "Error opening ", "/logs/" + std::string(150, 'q') + ".adi", ":\nFile name too long",
-       "Error opening ..." + std::string(86, 'q') + ".adi:\nFile name too long"},
+       "Error opening " + std::string(45, 'q') + "..." + std::string(41, 'q') +
+           ".adi:\nFile name too long"},
       // Cuts that would fall inside a character move to its edge.
       {20, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
       {21, "", "/Ровер/Ровер/r.adi", "", "/Ро...ер/r.adi"},
-      {12, "", "/Łódź/Łódź.adi", "", "...dź.adi"},
+      {15, "", "/Łódź/Łódź.adi", "", "...Łódź.adi"},  // "..." and the name to the last byte
+      {12, "", "/Łódź/Łódź.adi", "", "Łódź.adi"},     // the name alone fits, not with "..."
+      {11, "", "/Łódź/Łódź.adi", "", "Ł....adi"},
+      // A bare file name (an output name, the input's name) loses its middle:
+      // the start and the end, with the QTH, stay. The end gets the larger
+      // half; a cut inside a character gives its bytes to the other side.
+      {128, "Are you sure you want to overwrite ",
+       "Полевой день ВКВ 2024 ровер RA3ABC окончательный журнал_FN42.adi", "",
+       "Are you sure you want to overwrite Полевой день ВКВ 2024 рове...ончательный "
+       "журнал_FN42.adi"},
+      {128, "Are you sure you want to overwrite ",
+       "2024-06-08 ARRL June VHF Contest - K1ABC-R rover - log exported from N1MM Logger+ "
+       "(final)_FN43.adi",
+       "",
+       "Are you sure you want to overwrite 2024-06-08 ARRL June VHF Contest - K1ABC-R r...g "
+       "exported from N1MM Logger+ (final)_FN43.adi"},
+      {20, "", "Ровер_FN42.adi", "", "Ровер_FN42.adi"},  // fits to the last byte
+      {19, "", "Ровер_FN42.adi", "", "Ров...FN42.adi"},
+      {18, "", "Ровер_FN42.adi", "", "Ров...N42.adi"},
+      {16, "", "Ровер_FN42.adi", "", "Ров...42.adi"},
+      {15, "", "Ровер_FN42.adi", "", "Ро...42.adi"},
+      {18, "", "rover_Łódź.adi", "", "rover_Łódź.adi"},
+      {17, "", "rover_Łódź.adi", "", "rover_...dź.adi"},
+      {16, "", "rover_Łódź.adi", "", "rover_...ź.adi"},
+      {15, "", "rover_Łódź.adi", "", "rover...ź.adi"},
+      {14, "", "rover_Łódź.adi", "", "rover_....adi"},
+      {10, "", "rover_Łódź.adi", "", "rov...adi"},
+      {5, "", "rover_Łódź.adi", "", "...i"},
+      {4, "", "rover_Łódź.adi", "", "..."},
+      {3, "", "rover_Łódź.adi", "", ".."},
+      {128, "Wrote    1 QSOs to ", std::string(200, 'r') + "_FN42.adi", "",
+       "Wrote    1 QSOs to " + std::string(52, 'r') + "..." + std::string(44, 'r') + "_FN42.adi"},
       // The fixed parts leave (almost) no room.
       {10, "Error: ", "/x/y.adi", "", "Error: .."},
       {8, "Error: ", "/x/y.adi", "!", "Error: "},
@@ -199,5 +233,56 @@ TEST(Paths, MessageShortensTheFolderInTheMiddleSoTheNameAndTheReasonShow) {
     ASSERT_LE(c.size, sizeof out);
     EXPECT_EQ(format_path_message(out, c.size, c.before, c.path.c_str(), c.after), c.want)
         << c.size << " " << c.path;
+    // A path without a folder is a bare name: both messages show it alike.
+    if (file_name_part(c.path.c_str()) == c.path.c_str()) {
+      EXPECT_EQ(format_name_message(out, c.size, c.before, c.path.c_str(), c.after), c.want)
+          << c.size << " " << c.path;
+    }
+  }
+}
+
+// Every buffer size for names of one-, two-, three- and four-byte characters:
+// the message is well-formed UTF-8 within the buffer, keeps the name's start
+// and end around "...", and wastes no more than a character's cut-off bytes.
+TEST(Paths, NameMessageNeverCutsACharacterAtAnySize) {
+  const std::string names[] = {"rover_Łódź.adi", "Ровер_ログ_FN42.adi", "📡📡📡_📡📡.adi",
+                               "a€b📡cÿd_FN42.adi"};
+  for (const std::string& name : names) {
+    for (std::size_t size = 1; size <= name.size() + 8; ++size) {
+      for (const char* before : {"", "Wrote    1 QSOs to "}) {
+        SCOPED_TRACE(name + " " + std::to_string(size) + " '" + before + "'");
+        char out[64];
+        const std::string shown = format_name_message(out, size, before, name.c_str(), "");
+        const std::size_t room =
+            size - 1 > std::strlen(before) ? size - 1 - std::strlen(before) : 0;
+        if (room < 1) continue;  // `before` itself is cut: no name to look at
+        ASSERT_EQ(shown.compare(0, std::strlen(before), before), 0);
+        const std::string part = shown.substr(std::strlen(before));
+        ASSERT_LE(part.size(), room);
+        const auto* p = reinterpret_cast<const unsigned char*>(part.data());
+        for (const auto* end = p + part.size(); p != end;) {
+          const std::size_t length = utf8::character_size(p, end);
+          ASSERT_NE(length, 0u) << "a cut character at "
+                                << p - reinterpret_cast<const unsigned char*>(part.data());
+          p += length;
+        }
+        if (room >= name.size()) {
+          EXPECT_EQ(part, name);
+          continue;
+        }
+        if (room <= 3) {
+          EXPECT_EQ(part, std::string("...", room));
+          continue;
+        }
+        const std::size_t gap = part.find("...");
+        ASSERT_NE(gap, std::string::npos);
+        const std::string head = part.substr(0, gap), tail = part.substr(gap + 3);
+        EXPECT_EQ(name.compare(0, head.size(), head), 0);
+        EXPECT_EQ(name.compare(name.size() - tail.size(), tail.size(), tail), 0);
+        const std::size_t keep = room - 3;
+        EXPECT_GE(tail.size() + 3, keep - keep / 2) << "the end gets the larger half";
+        EXPECT_GE(part.size() + 3, room) << "at most a cut character's bytes are lost";
+      }
+    }
   }
 }
