@@ -8,6 +8,9 @@
 #
 #   bench/twin_bench.sh VARNEL_SPLIT VARNEL_MEASURE LOG TWIN [PAIRS]
 #
+# The twin may also be the same log split with other options: the words of
+# VARNEL_LOG_OPTIONS (none by default) are given to the log's splits only.
+#
 # As in split_bench.sh, the ratio is taken pair by pair, since the machine's
 # load moves absolute speeds from one minute to the next; PAIRS (default 7,
 # at least 5) timed pairs follow one untimed pair. A split that fails is a
@@ -42,9 +45,10 @@ declare -A peak_kb=([log]=0 [twin]=0) status_max=([log]=0 [twin]=0) failures=([l
 # run SIDE: one timed split of SIDE's log; sets seconds, and keeps the side's
 # highest peak and exit status.
 run() {
-  local side=$1 figures kb status
+  local side=$1 figures kb status options=()
+  [[ $side == log ]] && read -r -a options <<<"${VARNEL_LOG_OPTIONS:-}"
   rm -f "$work/$side"/rover_*.adi
-  figures=$("$measure" timeout --kill-after=5 "$limit" "$split" --overwrite \
+  figures=$("$measure" timeout --kill-after=5 "$limit" "$split" --overwrite "${options[@]}" \
             "$work/$side/rover.adi" 2>"$work/$side-output.txt")
   read -r seconds kb status <<<"$figures"
   (( kb > peak_kb[$side] )) && peak_kb[$side]=$kb

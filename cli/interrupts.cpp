@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,21 +16,44 @@ namespace {
 // Written by the handler, which on Windows runs in a thread of its own.
 std::atomic<int> first_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch lock-free data");
+// True while the main thread reads the answer to a question.
+std::atomic<bool> reading_answer{false};
 
 #ifdef _WIN32
 
+// Windows ends a process this long after the console window is closed (and,
+// by default, after a log-off or shutdown event) if its handler has not
+// returned; the wait for the files stays under it.
+constexpr DWORD kCloseWaitMs = 4000;
+
+constexpr DWORD kLookMs = 50;
+
+// The main thread, which the handler waits for; opened before the handler is
+// installed, so the handler's thread only reads it.
+HANDLE main_thread = nullptr;
+
 BOOL WINAPI on_console_event(DWORD event) {
-  int number;
-  if (event == CTRL_C_EVENT) {
-    number = SIGINT;
-  } else if (event == CTRL_BREAK_EVENT) {
-    number = SIGBREAK;
-  } else {
-    return FALSE;  // closing the console, logging off: the system's default
-  }
+  const ConsoleEvent meaning = console_event(event);
+  if (meaning.signal == 0) return FALSE;  // the system's default
   int none = 0;
-  // FALSE hands a second event to the default handler, which ends the process.
-  return first_signal.compare_exchange_strong(none, number) ? TRUE : FALSE;
+  const bool first = first_signal.compare_exchange_strong(none, meaning.signal);
+  if (!meaning.ends_process) {
+    // FALSE hands a second event to the default handler, which ends the process.
+    return first ? TRUE : FALSE;
+  }
+  // The split stops at its next look and closes its files; a question
+  // waiting for its answer gets none, its read taken away (only that read:
+  // a cancelled write could cut a record). When main returns, the process
+  // ends, this thread with it; else the wait ends at the bound.
+  for (DWORD waited = 0; waited < kCloseWaitMs; waited += kLookMs) {
+    if (main_thread == nullptr) {
+      Sleep(kLookMs);
+      continue;
+    }
+    if (reading_answer.load()) CancelSynchronousIo(main_thread);
+    if (WaitForSingleObject(main_thread, kLookMs) == WAIT_OBJECT_0) break;
+  }
+  return TRUE;
 }
 
 #else
@@ -50,8 +74,26 @@ void on_interrupt(int number) {
 
 }  // namespace
 
+#ifdef _WIN32
+ConsoleEvent console_event(unsigned long event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+      return {SIGINT, false};
+    case CTRL_BREAK_EVENT:
+      return {SIGBREAK, false};
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      return {SIGTERM, true};
+    default:
+      return {0, false};
+  }
+}
+#endif
+
 void catch_interrupts() {
 #ifdef _WIN32
+  main_thread = OpenThread(SYNCHRONIZE | THREAD_TERMINATE, FALSE, GetCurrentThreadId());
   SetConsoleCtrlHandler(on_console_event, TRUE);
 #else
   null_input = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -75,4 +117,11 @@ int interrupt_signal() { return first_signal.load(); }
 int interrupted_exit_status() {
   const int number = interrupt_signal();
   return number == 0 ? 0 : 128 + number;
+}
+
+bool read_answer(char* line, int size, std::FILE* in) {
+  reading_answer.store(true);
+  const bool read = interrupt_signal() == 0 && std::fgets(line, size, in) != nullptr;
+  reading_answer.store(false);
+  return read;
 }

@@ -10,8 +10,13 @@ namespace {
 // tell which of the two forms was given.
 constexpr int kLong = 256;
 
-// cp's own letters for the same choices: -f replaces, -n keeps.
+// cp's own letters for the same choices: -f replaces, -n keeps. The split's
+// own options are long ones only; their letters are no short options.
 constexpr option kLongOptions[] = {
+    {"by", required_argument, nullptr, kLong + 'b'},
+    {"name", required_argument, nullptr, kLong + 'N'},
+    {"each", no_argument, nullptr, kLong + 'e'},
+    {"dry-run", no_argument, nullptr, kLong + 'd'},
     {"overwrite", no_argument, nullptr, kLong + 'f'},
     {"skip-existing", no_argument, nullptr, kLong + 'n'},
     {"output-dir", required_argument, nullptr, kLong + 'o'},
@@ -50,11 +55,24 @@ std::string option_error(const char* arg, int got, int opt) {
                     : "ambiguous option --" + name + " (" + candidates + ")";
 }
 
+// Reads --by's or --name's value into the split's settings; false with
+// `error` on a usage error.
+bool read_split_option(int letter, const char* value, SplitSettings& split, std::string& error) {
+  std::string problem;
+  if (letter == 'b' ? parse_field_list(value, split.fields, problem)
+                    : split.name.parse(value, problem))
+    return true;
+  error = std::string(letter == 'b' ? "option --by: " : "option --name: ") + problem;
+  return false;
+}
+
 }  // namespace
 
 bool parse_options(int argc, char** argv, Options& options, std::string& error) {
   bool overwrite = false;
   bool skip_existing = false;
+  // varnel-split says what it left out; the window keeps its lines as they were.
+  options.split.report_left_out = true;
   opterr = 0;
   for (;;) {
     // Nothing is reordered (the '-' of kShortOptions), so this is the
@@ -82,6 +100,17 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
         break;
       case 'V':
         options.version = true;
+        break;
+      case 'b':
+      case 'N':
+        // The last one given wins, as with -o.
+        if (!read_split_option(got - kLong, optarg, options.split, error)) return false;
+        break;
+      case 'e':
+        options.split.each = true;
+        break;
+      case 'd':
+        options.split.dry_run = true;
         break;
       default:
         error = option_error(argv[at], got, optopt);
@@ -114,6 +143,16 @@ const char* usage_text() {
          "  -f, --overwrite       replace output files that already exist\n"
          "  -n, --skip-existing   keep output files that already exist and skip their QTH\n"
          "  -o, --output-dir=DIR  write the output files into the folder DIR instead\n"
+         "      --by=FIELD,...    take the QTH from the first of these fields a QSO\n"
+         "                        has (default APP_N1MM_ROVERQTH,APP_WRITELOG_MYCTY)\n"
+         "      --name=TEMPLATE   name the output files by TEMPLATE (default\n"
+         "                        {LOG}_{QTH}.adi): {LOG} is FILE's name up to its\n"
+         "                        first dot, {QTH} the QTH, {FIELD} the QSO's FIELD\n"
+         "                        (empty when it has none); QSOs whose names come\n"
+         "                        out the same share a file\n"
+         "      --each            a QTH that is a comma-separated list puts the QSO\n"
+         "                        into one file per item (MY_POTA_REF K-0001,K-0002)\n"
+         "      --dry-run         write nothing: print each file's name and QSO count\n"
          "  -h, --help            show this text\n"
          "  -V, --version         show the version\n"
          "\n"
@@ -123,5 +162,9 @@ const char* usage_text() {
          "Cancel ends the whole run. No output file is written twice in one run.\n"
          "Printed lines show control characters and bytes outside UTF-8 as escapes\n"
          "(\\r, \\x1b, \\u202e, \\xe9); a line past 256 bytes is cut and ends in ...\n"
+         "Values put into names have bytes no file name may hold made '_'.\n"
+         "QSOs without any of the fields are counted in a line \"Left out N QSOs\".\n"
+         "Example: varnel-split --by MY_POTA_REF --each \\\n"
+         "           --name '{STATION_CALLSIGN}@{QTH}-{QSO_DATE}.adi' activation.adi\n"
          "Exit status: 0 all written, 1 something failed or was cancelled, 2 usage error.\n";
 }

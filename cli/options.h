@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "split/split_settings.h"
 #include "terminal_host.h"
 
 struct Options {
@@ -15,6 +16,7 @@ struct Options {
   bool version = false;
   const char* output_folder = nullptr;  // null: beside each FILE; points into argv
   std::vector<const char*> files;       // in the order given; point into argv
+  SplitSettings split;                  // --by, --name, --each, --dry-run
 };
 
 // Fills `options` from argv through getopt_long (glibc's or the MinGW

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "console_text.h"
 #include "interrupts.h"
 #include "platform/output_files.h"
 #include "visible_text.h"
@@ -104,9 +105,9 @@ char TerminalHost::prompt(const char* text, const char* choices, const char* let
   for (;;) {
     // The choices show whole, however long the question.
     const std::string question = visible_text(text, kVisibleLineSize - std::strlen(choices));
-    std::fprintf(out_, "%s%s", question.c_str(), choices);
+    write_text(out_, question + choices);
     std::fflush(out_);
-    if (!std::fgets(line, sizeof line, in_)) {
+    if (!read_answer(line, sizeof line, in_)) {
       std::fputc('\n', out_);
       return 0;
     }

@@ -42,6 +42,9 @@ class TerminalHost : public Host {
   std::size_t most_open_outputs() override { return outputs_.most_open(); }
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
+  std::string file_name_text(const std::string& text) override {
+    return platform::file_name_text(text);
+  }
 
   bool cancelled() const { return cancelled_; }      // some question got Cancel
   bool open_failed() const { return open_failed_; }  // an output could not be opened

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "interrupts.h"
+#include "log_patterns.h"
 #include "open_error.h"
 #include "options.h"
 #include "platform/file_identity.h"
@@ -65,7 +66,8 @@ LogOutcome split_one_log(const char* path, const Options& options, bool heading,
 
   run_files.start_log(input.get());
   TerminalHost host(input.get(), options.existing, is_terminal(stdin), &run_files);
-  const SplitResult result = split_log(input.get(), path, host, options.output_folder);
+  const SplitResult result =
+      split_log(input.get(), path, host, options.output_folder, nullptr, &options.split);
   input.reset();
   run_files.end_log();
 
@@ -94,15 +96,18 @@ int main(int argc, char** argv) try {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
   if (options.output_folder != nullptr) {
-    if (int reason = platform::folder_error(options.output_folder)) {
+    // A dry run writes nothing, so the folder may be one still to be made.
+    const int reason = platform::folder_error(options.output_folder);
+    if (reason != 0 && !(options.split.dry_run && reason == ENOENT)) {
       error = std::string("output folder ") + options.output_folder + ": " + std::strerror(reason);
       return usage_error(error);
     }
   }
 
+  LogPatterns patterns;
+  int exit_status = patterns.expand(options.files) ? 0 : 1;
   RunFiles run_files(options.files);
   const std::size_t logs = options.files.size();
-  int exit_status = 0;
   for (std::size_t i = 0; i < logs; ++i) {
     LogOutcome outcome = split_one_log(options.files[i], options, logs > 1, run_files);
     if (outcome.exit_status > exit_status) exit_status = outcome.exit_status;

@@ -1,8 +1,13 @@
 #include "visible_text.h"
 
 #include "adif/utf8.h"
+#include "console_text.h"
 #include "split/paths.h"
 #include "split/text_controls.h"
+
+#ifdef _WIN32
+#include "platform/code_page.h"
+#endif
 
 namespace {
 
@@ -47,6 +52,11 @@ void append_shown(std::string& out, const unsigned char* p, std::size_t size) {
 }  // namespace
 
 std::string visible_text(std::string_view text, std::size_t limit) {
+#ifdef _WIN32
+  // Paths, and so the names made from them, are in the process's code page.
+  const std::string utf8 = platform::program_text_as_utf8(std::string(text));
+  text = utf8;
+#endif
   std::string shown;
   std::size_t keep = 0;  // the end of the last whole character that leaves room for "..."
   const std::size_t room = limit > kCutSize ? limit - kCutSize : 0;
@@ -71,7 +81,5 @@ std::string path_line(const char* before, const char* path, const char* after) {
 }
 
 void print_visible_line(std::FILE* out, std::string_view text) {
-  const std::string shown = visible_text(text);
-  std::fwrite(shown.data(), 1, shown.size(), out);
-  std::fputc('\n', out);
+  write_text(out, visible_text(text) + '\n');
 }

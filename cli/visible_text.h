@@ -33,5 +33,6 @@ std::string visible_text(std::string_view text, std::size_t limit = kVisibleLine
 // folder part (format_path_message), so its file name and `after` still show.
 std::string path_line(const char* before, const char* path, const char* after);
 
-// Writes visible_text(text) and a line end to `out`.
+// Writes visible_text(text) and a line end to `out`, through write_text
+// (console_text.h), so a Windows console shows its letters.
 void print_visible_line(std::FILE* out, std::string_view text);

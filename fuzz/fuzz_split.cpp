@@ -1,16 +1,22 @@
 // Fuzz target over a whole split: arbitrary input is split into a private
-// temporary folder with a Host whose answers come from the input, the output
-// files are closed and the status lines built, as the command-line
-// tool does. Any crash or sanitizer report aborts, and so does a broken
-// promise: a file outside the "<input name>_<QTH>.adi" pattern or not named
-// in valid UTF-8, a changed input, an output file that is not a header line
-// plus whole records, a question with the wrong caption, buttons or icon, or
-// a file count that does not match what the closing pass reports.
+// temporary folder with a Host whose answers come from the input and
+// settings drawn from it, the output files are closed and the status lines
+// built, as the command-line tool does. Any crash or sanitizer report
+// aborts, and so does a broken promise: a file outside its name template's
+// pattern ("<input name>_<QTH>.adi" by default) or not named in valid UTF-8,
+// a changed input, an output file that is not a header line plus whole
+// records, a question with the wrong caption, buttons or icon, a file count
+// that does not match what the closing pass reports, or a dry run that asks
+// or writes anything.
 //
 // Input layout: three control bytes, then the log, byte for byte.
 //   byte 0, bit 0   read the input through a FILE* (else from memory);
 //   byte 0, bit 1   the Host reports every output file as existing, so each
 //                   new QTH raises the overwrite question;
+//   byte 0, bit 2   a QTH is a list, one output per item (--each);
+//   byte 0, bit 3   a dry run (--dry-run);
+//   byte 0, bits 4-5  the fields a QTH comes from (--by, kFieldLists);
+//   byte 0, bits 6-7  the output names (--name, kTemplates);
 //   bytes 1 and 2   the first eight answers, two bits each (Yes, No, Ok,
 //                   Cancel); answers not valid for the box asked count as
 //                   Cancel there. Later questions get the default button.
@@ -31,12 +37,30 @@
 #include "platform/output_files.h"
 #include "split/host.h"
 #include "split/split_reader.h"
+#include "split/split_settings.h"
 #include "split/status.h"
 
 namespace {
 
 constexpr std::size_t kControlBytes = 3;
 constexpr char kInputName[] = "in.adi";
+
+// The --by lists drawn; the first is the default.
+const char* const kFieldLists[4] = {"APP_N1MM_ROVERQTH,APP_WRITELOG_MYCTY", "my_gridsquare",
+                                    "MY_POTA_REF,APP_N1MM_ROVERQTH", "CALL,QSO_DATE"};
+
+// The --name templates drawn, each with what every name it gives starts and
+// ends with. None can name the input, which a split from memory could not
+// tell from another file.
+struct Template {
+  const char* text;
+  const char* starts;
+  const char* ends;
+};
+const Template kTemplates[4] = {{"{LOG}_{QTH}.adi", "in_", ".adi"},
+                                {"q{QTH}.adi", "q", ".adi"},
+                                {"{LOG}-{CALL}@{QTH}-{QSO_DATE}.adi", "in-", ".adi"},
+                                {"{QTH}{my_gridsquare}x", "", "x"}};
 
 void fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "fuzz_split: %s: %s\n", what, detail.c_str());
@@ -55,10 +79,11 @@ bool ends_with(const std::string& text, const char* suffix) {
 class ScriptedHost : public Host {
  public:
   // `input`: the log's stream when it is read through a file, else null.
-  ScriptedHost(unsigned script, bool all_exist, std::FILE* input)
-      : script_(script), all_exist_(all_exist), outputs_(input) {}
+  ScriptedHost(unsigned script, bool all_exist, bool dry_run, std::FILE* input)
+      : script_(script), all_exist_(all_exist), dry_run_(dry_run), outputs_(input) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
+    if (dry_run_) fail("a dry run asked", text);
     // Texts go through a 128-byte buffer.
     if (std::strlen(text) > 127) fail("question text longer than 127 bytes", text);
     if (buttons == Buttons::kYesNoCancel) {
@@ -80,12 +105,16 @@ class ScriptedHost : public Host {
   bool output_exists(const char* path) override {
     return all_exist_ || platform::output_exists(path);
   }
-  std::unique_ptr<OutputSink> open_output(const char* path) override { return outputs_.open(path); }
+  std::unique_ptr<OutputSink> open_output(const char* path) override {
+    if (dry_run_) fail("a dry run opened", path);
+    return outputs_.open(path);
+  }
   std::size_t most_open_outputs() override { return outputs_.most_open(); }
 
  private:
   unsigned script_;
   bool all_exist_;
+  bool dry_run_;
   platform::OutputFiles outputs_;
   int asked_ = 0;
 };
@@ -169,17 +198,18 @@ bool valid_utf8(const std::string& name) {
 }
 
 // Every file the split left must be an output file beside the input: a
-// regular file named "in_<QTH>.adi" in valid UTF-8, holding one header line
-// and whole records.
-void check_outputs(const Scratch& scratch, int32_t closed) {
+// regular file named by `name` in valid UTF-8, holding one header line and
+// whole records; `written` of them.
+void check_outputs(const Scratch& scratch, int32_t written, const Template& name_of) {
   std::vector<std::string> names = scratch.outputs();
-  if (names.size() != static_cast<std::size_t>(closed))
+  if (names.size() != static_cast<std::size_t>(written))
     fail("output files on disk differ from the files closed", std::to_string(names.size()));
   for (const std::string& name : names) {
     std::string path = scratch.folder + "/" + name;
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) fail("not a regular file", name);
-    if (!starts_with(name, "in_") || !ends_with(name, ".adi")) fail("unexpected file name", name);
+    if (!starts_with(name, name_of.starts) || !ends_with(name, name_of.ends))
+      fail("unexpected file name", name);
     if (!valid_utf8(name)) fail("file name is not valid UTF-8", name);
     std::string bytes = read_file(path);
     if (!starts_with(bytes, "<EOH>\r\n") || !ends_with(bytes, "<EOR>\r\n") || bytes.size() < 14)
@@ -195,6 +225,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool through_file = (data[0] & 1) != 0;
   const bool all_exist = (data[0] & 2) != 0;
   const unsigned script = data[1] | (static_cast<unsigned>(data[2]) << 8);
+  const Template& name = kTemplates[data[0] >> 6];
+  SplitSettings settings;
+  std::string error;
+  if (!parse_field_list(kFieldLists[(data[0] >> 4) & 3], settings.fields, error) ||
+      !settings.name.parse(name.text, error))
+    fail("a drawn setting was refused", error);
+  settings.each = (data[0] & 4) != 0;
+  settings.dry_run = (data[0] & 8) != 0;
+  settings.report_left_out = true;
   const uint8_t* log = data + kControlBytes;
   const std::size_t log_size = size - kControlBytes;
 
@@ -204,12 +243,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> input(std::fopen(scratch.input.c_str(), "rb"),
                                                           std::fclose);
     if (!input) fail("cannot open", scratch.input);
-    ScriptedHost host(script, all_exist, input.get());
-    result = split_log(input.get(), scratch.input.c_str(), host);
+    ScriptedHost host(script, all_exist, settings.dry_run, input.get());
+    result = split_log(input.get(), scratch.input.c_str(), host, nullptr, nullptr, &settings);
   } else {
-    ScriptedHost host(script, all_exist, nullptr);
+    ScriptedHost host(script, all_exist, settings.dry_run, nullptr);
     AdifReader reader(reinterpret_cast<const char*>(log), log_size);
-    result = split_log(reader, scratch.input.c_str(), host);
+    result = split_log(reader, scratch.input.c_str(), host, nullptr, &settings);
   }
   const int32_t closed = result.files;
   std::vector<std::string> lines = status_lines(result.status);
@@ -220,7 +259,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (read_file(scratch.input) != std::string(reinterpret_cast<const char*>(log), log_size))
     fail("the input was changed", scratch.input);
-  check_outputs(scratch, closed);
+  // A dry run's files are the ones a split would write; it writes none.
+  check_outputs(scratch, settings.dry_run ? 0 : closed, name);
   scratch.remove_outputs();
   return 0;
 }

@@ -61,10 +61,12 @@ void help_command() {
   char address[40] = {};
   LoadStringA(GetModuleHandleA(nullptr), IDS_HELP_ADDRESS, address, sizeof address);
   if (address[0] == '\0') return;  // an empty address would open the program's folder
-  char module_path[MAX_PATH] = {};
+  // Sized for the program's path in UTF-8, which a Cyrillic folder makes
+  // longer in bytes than MAX_PATH.
+  char module_path[kPathBytes] = {};
   const DWORD length = GetModuleFileNameA(nullptr, module_path, sizeof module_path);
   if (length == 0 || length >= sizeof module_path) module_path[0] = '\0';
-  char target[MAX_PATH + 40] = {};
+  char target[kPathBytes + 40] = {};
   help_target(address, module_path, target, sizeof target);
   modal_calls().shell_execute(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -46,6 +46,20 @@ void use_system_path(WindowState& state, const std::wstring& path) {
   use_input_file(state, narrow.c_str());
 }
 
+// The dialog, with the process's current folder as it was before: the dialog
+// leaves the folder the user browsed to as the current one, which keeps that
+// folder (on a USB stick, say) in use until the program ends. The flag
+// OFN_NOCHANGEDIR says so too, but is documented as ineffective for the open
+// dialog.
+BOOL open_file_dialog(OPENFILENAMEW& record) {
+  record.Flags |= OFN_NOCHANGEDIR;
+  std::wstring before(GetCurrentDirectoryW(0, nullptr), L'\0');
+  before.resize(GetCurrentDirectoryW(static_cast<DWORD>(before.size()), &before[0]));
+  const BOOL chosen = modal_calls().get_open_file_name(&record);
+  if (!before.empty()) SetCurrentDirectoryW(before.c_str());
+  return chosen;
+}
+
 }  // namespace
 
 void choose_input_file(WindowState& state) {
@@ -53,25 +67,28 @@ void choose_input_file(WindowState& state) {
   // letter the code page lacks. It works on a copy: on a cancel or a failure
   // (a too long path makes it write the needed size into the buffer) the
   // earlier choice stays.
-  wchar_t chosen[sizeof state.input_path] = {};
-  MultiByteToWideChar(CP_ACP, 0, state.input_path, -1, chosen, sizeof state.input_path);
+  wchar_t chosen[kPathCharacters + 1] = {};
+  MultiByteToWideChar(CP_ACP, 0, state.input_path, -1, chosen, kPathCharacters + 1);
   OPENFILENAMEW record{};
   record.lStructSize = sizeof record;  // the whole 64-bit record, or the call fails at once
   record.lpstrFilter =
       L"ADIF Files\0*.adi;*.adif\0All Files\0*.*\0";  // the literal adds the final NUL
   record.lpstrFile = chosen;
-  record.nMaxFile = sizeof state.input_path;
+  record.nMaxFile = kPathCharacters + 1;
   record.lpstrTitle = L"Input ADIF File";
   record.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   record.lpstrDefExt = L"adi";
-  if (!modal_calls().get_open_file_name(&record)) return;
+  if (!open_file_dialog(record)) return;
   // Already a full path, taken as chosen: making it full again would turn a
   // device name (aux.adi) into \\.\aux.
   use_system_path(state, chosen);
 }
 
 bool use_input_file(WindowState& state, const char* path) {
-  if (std::strlen(path) >= sizeof state.input_path) {
+  // Windows' limit counts UTF-16 units, not bytes: a Cyrillic path of 165
+  // characters is 270 bytes, and is taken like an ASCII one of that length.
+  const int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0) - 1;
+  if (units > kPathCharacters || std::strlen(path) >= sizeof state.input_path) {
     show_error_box(ENAMETOOLONG, path, "opening");
     return false;
   }

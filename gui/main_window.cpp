@@ -105,8 +105,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_QUERYENDSESSION:
       // A split cut off by the end of the session leaves files that look
-      // complete and are not: refuse while one runs (its reason is set).
-      if (state->split.running()) return FALSE;
+      // complete and are not: refused while one runs, unless the end is
+      // critical (the user chose to shut down anyway).
+      if (!state->split.may_end_session((lParam & ENDSESSION_CRITICAL) != 0)) return FALSE;
       break;
     case WM_ENDSESSION:
       if (wParam) state->split.end_session();

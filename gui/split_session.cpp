@@ -14,6 +14,13 @@ void SplitSession::end_session() {
   files_.close_now();
 }
 
+bool SplitSession::may_end_session(bool critical) {
+  if (!running_) return true;
+  if (!critical) return false;
+  end_session();
+  return true;
+}
+
 SplitSession::Running::Running(SplitSession& session, HWND window)
     : session_(session), window_(window) {
   session_.running_ = true;

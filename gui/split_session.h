@@ -25,6 +25,13 @@ class SplitSession {
   // is told to stop should the process live on.
   void end_session();
 
+  // WM_QUERYENDSESSION: whether the session may end now. During a split the
+  // ordinary query is refused (its reason is set). A critical one ends the
+  // session whatever the answer, and after a refusal Windows may end the
+  // process without WM_ENDSESSION: the files are closed now, as end_session
+  // closes them, and the answer is yes.
+  bool may_end_session(bool critical);
+
   // For the split's host: whether a question is to be answered Cancel without
   // being shown (a quit waits, or the session ended), and whether the session
   // has ended, after which the split stops and any answer counts as Cancel.

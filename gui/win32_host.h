@@ -28,6 +28,9 @@ class Win32Host : public Host {
   // Takes the messages other programs send to this thread, a few times a
   // second, and answers whether the session has ended meanwhile.
   bool stop_requested() override;
+  std::string file_name_text(const std::string& text) override {
+    return platform::file_name_text(text);
+  }
 
  private:
   bool session_ended() const;

@@ -9,6 +9,12 @@
 
 #include "gui/split_session.h"
 
+// Windows takes paths of up to kPathCharacters UTF-16 units. In UTF-8 each
+// unit takes at most three bytes (a character beyond U+FFFF takes two units
+// and four bytes), so kPathBytes hold every such path and its NUL.
+constexpr int kPathCharacters = MAX_PATH - 1;
+constexpr int kPathBytes = 3 * kPathCharacters + 1;
+
 struct WindowState {
   // Before WM_CREATE the main window's outer size; from WM_CREATE on the
   // client area's size as last seen, against which the next WM_SIZE measures
@@ -19,7 +25,7 @@ struct WindowState {
   HWND status_list = nullptr;  // ID_STATUS_LIST, null until created
 
   // The full path of the chosen input file; empty until the first choice.
-  char input_path[260] = {};
+  char input_path[kPathBytes] = {};
 
   // The split under way, if any, and what waits for it.
   SplitSession split;

@@ -14,4 +14,9 @@ namespace platform {
 // messages only.
 bool to_code_page(unsigned code_page, const std::wstring& wide, std::string& narrow);
 
+// `text`, made of paths and words in the process's code page, as UTF-8, for
+// a reader of UTF-8 (varnel-split's output): unchanged where that code page
+// is UTF-8, as the manifests make it from Windows 10 1903 on.
+std::string program_text_as_utf8(const std::string& text);
+
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/output_files.h"
+
 namespace platform {
 
 namespace {
@@ -38,6 +40,32 @@ bool to_code_page(unsigned code_page, const std::wstring& wide, std::string& nar
   // The round trip is the test that counts: text that comes back unchanged
   // names the same file in both forms.
   return !narrow.empty() && convert_back(code_page, narrow) == wide;
+}
+
+std::string file_name_text(const std::string& text) {
+  if (GetACP() == CP_UTF8) return text;
+  // One character at a time, so that one the code page lacks becomes one
+  // '_', a pair of surrogates included.
+  const std::wstring wide = convert_back(CP_UTF8, text);
+  std::string named;
+  for (std::size_t i = 0; i < wide.size();) {
+    const bool pair =
+        IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+    const std::size_t size = pair ? 2 : 1;
+    std::string narrow;
+    if (to_code_page(CP_ACP, wide.substr(i, size), narrow)) {
+      named += narrow;
+    } else {
+      named.push_back('_');
+    }
+    i += size;
+  }
+  return named;
+}
+
+std::string program_text_as_utf8(const std::string& text) {
+  if (GetACP() == CP_UTF8 || text.empty()) return text;
+  return convert(CP_UTF8, 0, convert_back(CP_ACP, text));
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 // Which file a path or an open stream leads to, as the file system tells
-// files apart (device and inode on POSIX; volume serial number and file index
+// files apart (device and inode on POSIX; volume serial number and file ID
 // on Windows), so that two names of one file are known as one.
 #include <cstdint>
 #include <cstdio>
@@ -14,13 +14,17 @@ struct _BY_HANDLE_FILE_INFORMATION;  // <windows.h>'s, which this header does wi
 namespace platform {
 
 // Which file an open descriptor or handle is on, whatever name led there:
-// device and inode on POSIX, volume serial number and file index on Windows.
+// device and inode on POSIX; on Windows the volume serial number and the
+// 128-bit file ID, which ReFS needs whole (its 64-bit file index, and a Dev
+// Drive's, need not be unique), or the file index where the system has no
+// file IDs (before Windows 8, some file systems).
 struct FileId {
   uint64_t volume = 0;
-  uint64_t index = 0;
+  uint64_t index = 0;  // the inode, the file index, or the file ID's low half
   // Wine cannot tell the volume of a handle it took over from the Unix side
   // (a redirected standard stream); such an id matches on the index alone.
   bool volume_known = true;
+  uint64_t index_high = 0;  // the high half of a 128-bit file ID
 };
 
 #ifdef _WIN32
@@ -33,7 +37,7 @@ FileId file_id(const struct stat& st);
 
 // True when `a` and `b` are the same file.
 inline bool same_file(const FileId& a, const FileId& b) {
-  if (a.index != b.index) return false;
+  if (a.index != b.index || a.index_high != b.index_high) return false;
   return !a.volume_known || !b.volume_known || a.volume == b.volume;
 }
 

@@ -19,18 +19,22 @@ bool identity_of_handle(void* handle, FileId& identity) {
   // would otherwise match every other device.
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK)
     return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(handle, &info)) {
-    identity = file_id(info);
+  // The file ID first. On NTFS its low half is the file index and the
+  // volume's 32-bit serial number the low half of its 64-bit one, so the two
+  // forms agree there. Wine answers only this for a standard handle it took
+  // over from a Unix shell, and without the volume.
+  FILE_ID_INFO ids;
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids)) {
+    uint64_t halves[2] = {};
+    static_assert(sizeof halves == sizeof ids.FileId.Identifier, "a file ID has 128 bits");
+    std::memcpy(halves, ids.FileId.Identifier, sizeof halves);
+    identity = {ids.VolumeSerialNumber & 0xFFFFFFFFu, halves[0], ids.VolumeSerialNumber != 0,
+                halves[1]};
     return true;
   }
-  // Wine answers only this for a standard handle it took over from a Unix
-  // shell, and without the volume.
-  FILE_ID_INFO ids;
-  if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids)) return false;
-  uint64_t index = 0;
-  std::memcpy(&index, ids.FileId.Identifier, sizeof index);
-  identity = {ids.VolumeSerialNumber & 0xFFFFFFFFu, index, ids.VolumeSerialNumber != 0};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  identity = file_id(info);
   return true;
 }
 

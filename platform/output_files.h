@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "adif/output_sink.h"
 #include "platform/output_checks.h"
@@ -69,6 +71,14 @@ class OutputFiles {
   std::size_t most_open_;
   bool input_unknown_ = false;  // the input could not be told apart: nothing is opened
 };
+
+// `text` (well-formed UTF-8: a QTH as it stands in an output name) in the
+// code page the process's paths are in: unchanged where that is UTF-8, as it
+// always is on POSIX and where Windows honours the manifests. Older Windows
+// keep their 8-bit or double-byte code page for the programs: each character
+// goes there exactly, or becomes '_' where that code page lacks it, never a
+// look-alike, and never bytes that name the file with other characters.
+std::string file_name_text(const std::string& text);
 
 // Lets the process keep as many output files open as the system allows: a
 // log of thousands of QTHs writes thousands of files at once. POSIX raises

@@ -13,17 +13,9 @@ namespace platform {
 
 namespace {
 
-// Whether the file open on `handle` holds the name `path` asked for, letter
-// case aside. Windows also opens a file through its short 8.3 alias
-// (AB_C~H4U.ADI for ab_cdefghij.adi), which a QTH can spell; the name the
-// file system keeps tells them apart. False when it cannot be found out.
-bool opened_as_asked(HANDLE handle, const char* path) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (size <= 0) return false;
-  std::wstring asked(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, &asked[0], size);
-  asked.resize(static_cast<size_t>(size) - 1);
-
+// What the file system gives back as the name of the file open on
+// `handle`, compared with the file name part of `asked`.
+NameGivenBack name_given_back(HANDLE handle, const std::wstring& asked) {
   std::wstring actual(MAX_PATH, L'\0');
   const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_NONE;
   DWORD length = GetFinalPathNameByHandleW(handle, &actual[0], MAX_PATH, flags);
@@ -35,11 +27,30 @@ bool opened_as_asked(HANDLE handle, const char* path) {
     // Some network file systems cannot give the final name; the long form
     // of the path asked for tells the same.
     length = GetLongPathNameW(asked.c_str(), &actual[0], static_cast<DWORD>(actual.size()));
-    if (length == 0 || length >= actual.size()) return false;
+    if (length == 0 || length >= actual.size()) return NameGivenBack::kNone;
   }
   actual.resize(length);
   return CompareStringOrdinal(file_name_part(actual.c_str()), -1, file_name_part(asked.c_str()), -1,
-                              TRUE) == CSTR_EQUAL;
+                              TRUE) == CSTR_EQUAL
+             ? NameGivenBack::kSame
+             : NameGivenBack::kOther;
+}
+
+// Whether the file open on `handle` holds the name `path` asked for, letter
+// case aside. Windows also opens a file through its short 8.3 alias
+// (AB_C~H4U.ADI for ab_cdefghij.adi), which a QTH can spell; the name the
+// file system keeps tells them apart. Only a name that can be such an alias
+// is looked up: on a share that cannot say, every other name is still
+// written.
+bool opened_as_asked(HANDLE handle, const char* path) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (size <= 0) return false;
+  std::wstring asked(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path, -1, &asked[0], size);
+  asked.resize(static_cast<size_t>(size) - 1);
+  const NameGivenBack given =
+      may_be_short_name(asked.c_str()) ? name_given_back(handle, asked) : NameGivenBack::kSame;
+  return name_as_asked(asked.c_str(), given);
 }
 
 // Readers may share an output, writers may not: a second open of the same
@@ -77,6 +88,37 @@ HANDLE open_or_create(const char* path, bool& created) {
   return INVALID_HANDLE_VALUE;
 }
 
+// What the file system says about the file open on `handle`. A question it
+// does not answer leaves facts that refuse the file.
+OpenedFile facts_of(HANDLE handle) {
+  OpenedFile opened;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!identity_of_handle(handle, opened.id) || !GetFileInformationByHandle(handle, &info))
+    return opened;
+  opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  opened.links = info.nNumberOfLinks;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // A tag that cannot be read counts as a link's.
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    const bool known = GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag);
+    opened.reparse_tag = known && tag.ReparseTag != 0 ? tag.ReparseTag : kNameSurrogateBit;
+  }
+  return opened;
+}
+
+// Puts in place of `handle` (`first`, a reparse point opened as itself, that
+// keeps its data itself, as OneDrive's files do) the same name opened the
+// ordinary way, so that the filter driver that owns the tag sees the write.
+// The first handle goes first: its sharing would refuse the second open.
+// True when the second open reached the same file; `handle` is then that
+// open's, else it is that open's or INVALID_HANDLE_VALUE.
+bool reopen_through_filter(HANDLE& handle, const char* path, const OpenedFile& first) {
+  CloseHandle(handle);
+  handle =
+      CreateFileA(path, kAccess, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle != INVALID_HANDLE_VALUE && may_write_reopened(first, facts_of(handle));
+}
+
 // Marks the file open on `handle` for removal once its last handle closes:
 // the file itself, whatever its name leads to by then, through a second
 // handle to it that holds the right to remove it.
@@ -90,17 +132,21 @@ void remove_when_closed(HANDLE handle) {
   CloseHandle(remover);
 }
 
-// What the system says of the file open on `handle`, opened as `path`.
-OpenedFile describe(HANDLE handle, const char* path, BY_HANDLE_FILE_INFORMATION& info) {
-  OpenedFile opened;
-  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
-    opened.id = file_id(info);
-    opened.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    opened.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    opened.links = info.nNumberOfLinks;
-    opened.name_as_asked = opened_as_asked(handle, path);
-  }
-  return opened;
+// The verdict on the file open on `handle`, opened as `path`, for a split
+// that has taken `taken`: a reparse point that keeps its data itself is
+// opened again through its filter, `handle` becoming that open's (or
+// INVALID_HANDLE_VALUE), and is written only when that reached the same file.
+// `created`: the file was made by this open, and no one's reparse point.
+Verdict checked_verdict(HANDLE& handle, const char* path, const FileIdSet& taken, bool created,
+                        OpenedFile& opened) {
+  opened = facts_of(handle);
+  if (opened.regular) opened.name_as_asked = opened_as_asked(handle, path);
+  Verdict verdict = output_verdict(opened, taken);
+  // A file made here is no one's reparse point; one that has become one at
+  // once is refused, and removed, as before.
+  if (verdict == Verdict::kReopen && !created)
+    verdict = reopen_through_filter(handle, path, opened) ? Verdict::kWrite : Verdict::kRefuse;
+  return verdict;
 }
 
 // Outputs open at once. Windows limits handles only by memory, but every open
@@ -143,13 +189,14 @@ class HandleFile final : public OutputFile {
     HANDLE handle =
         CreateFileA(path_.c_str(), kAccess, kShare, nullptr, OPEN_EXISTING, kFlags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const OpenedFile opened = describe(handle, path_.c_str(), info);
-    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    LARGE_INTEGER end{};
-    if (!may_write(opened, {}) || !same_file(opened.id, id()) || size != written_ ||
+    OpenedFile opened;
+    const bool usable =
+        checked_verdict(handle, path_.c_str(), {}, false, opened) == Verdict::kWrite;
+    LARGE_INTEGER size{}, end{};
+    if (!usable || !same_file(opened.id, id()) || !GetFileSizeEx(handle, &size) ||
+        static_cast<uint64_t>(size.QuadPart) != written_ ||
         !SetFilePointerEx(handle, end, nullptr, FILE_END)) {
-      CloseHandle(handle);
+      if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
       return false;
     }
     handle_ = handle;
@@ -203,11 +250,12 @@ std::unique_ptr<OutputFile> OutputFiles::open(const char* path) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
 
   // Checked on the open handle, not the name; only then is the file emptied.
-  BY_HANDLE_FILE_INFORMATION info;
-  const OpenedFile opened = describe(handle, path, info);
+  OpenedFile opened;
+  const Verdict verdict = checked_verdict(handle, path, taken_, created, opened);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
   std::unique_ptr<OutputFile> file;
   try {
-    if (may_write(opened, taken_) && SetEndOfFile(handle))
+    if (verdict == Verdict::kWrite && SetEndOfFile(handle))
       file = std::make_unique<HandleFile>(path, handle, opened.id);
   } catch (const std::bad_alloc&) {
     if (created) remove_when_closed(handle);

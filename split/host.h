@@ -5,6 +5,7 @@
 // command-line tool and the tests each supply their own.
 #include <cstddef>
 #include <memory>
+#include <string>
 
 #include "adif/output_sink.h"
 
@@ -38,4 +39,9 @@ class Host {
   // a stopped split ends as Cancel ends it, every file after a whole record.
   // A host with no way to be stopped keeps this answer.
   virtual bool stop_requested() { return false; }
+  // `text`, a QTH as it stands in an output file name (well-formed UTF-8,
+  // paths.h), in the code page the host's paths are in: unchanged here, for
+  // UTF-8. A host whose paths are in another one (Windows where the
+  // manifest's UTF-8 is ignored) puts each character there exactly, or '_'.
+  virtual std::string file_name_text(const std::string& text) { return text; }
 };

@@ -59,10 +59,17 @@ std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Hos
 std::string OpenPaths::key(const std::string& path) {
 #ifdef _WIN32
   // Windows file names ignore letter case: ME and Me name the same file.
+  // The second byte of a double-byte character is no letter, even where its
+  // value is one's.
   std::string folded = path;
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  });
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    char& c = folded[i];
+    if (lead_byte(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
   return folded;
 #else
   return path;
@@ -84,9 +91,16 @@ QthFile* find_qth_file(QthFile* root, const char* qth) {
 
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
                                          OpenPaths& open_paths, const char* output_folder) {
+  std::string path =
+      output_path_for_name(input_path, host.file_name_text(qth_name_text(qth)), output_folder);
+  return create_named_file(qth, std::move(path), host, open_paths);
+}
+
+std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Host& host,
+                                           OpenPaths& open_paths) {
   auto entry = std::make_unique<QthFile>();
-  entry->qth = qth;
-  entry->path = output_path(input_path, qth, output_folder);
+  entry->qth = key;
+  entry->path = std::move(path);
 
   // Another QTH of this split already writes this file: opening it again
   // would empty what was written, so it can only fail.
@@ -95,8 +109,8 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
   // Ask before the open, so that No or Cancel leave an existing file untouched.
   if (host.output_exists(entry->path.c_str())) {
     char text[kMessageSize];
-    std::snprintf(text, sizeof text, "Are you sure you want to overwrite %s",
-                  file_name_part(entry->path.c_str()));
+    format_name_message(text, sizeof text, "Are you sure you want to overwrite ",
+                        file_name_part(entry->path.c_str()), "");
     switch (host.ask(text, "Warning", Buttons::kYesNoCancel, Icon::kQuestion)) {
       case Answer::kYes:
         break;
@@ -140,16 +154,19 @@ int32_t close_qth_files(QthFile* root, StatusLists& status) {
   if (root == nullptr) return 0;
   int32_t closed = close_qth_files(root->left.get(), status);
   if (root->stream) {
+    char before[64];
     char text[kMessageSize];
     const char* name = file_name_part(root->path.c_str());
-    if (root->stream->close()) {
-      std::snprintf(text, sizeof text, "Wrote %4d QSOs to %s", root->qso_count, name);
-      add_status_message(0, status, text);
+    const bool written = root->stream->close();
+    if (written) {
+      std::snprintf(before, sizeof before, "Wrote %4d QSOs to ", root->qso_count);
     } else {
-      std::snprintf(text, sizeof text, "ERROR: Could not write all %d QSOs to %s", root->qso_count,
-                    name);
-      add_status_message(2, status, text);
+      std::snprintf(before, sizeof before, "ERROR: Could not write all %d QSOs to ",
+                    root->qso_count);
     }
+    // A long name loses its middle: its end names the QTH.
+    format_name_message(text, sizeof text, before, name, "");
+    add_status_message(written ? 0 : 2, status, text);
     root->stream.reset();
     closed += 1;
   }

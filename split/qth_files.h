@@ -12,7 +12,7 @@
 #include "split/status.h"
 
 struct QthFile {
-  std::string qth;                       // as the record held it; the key
+  std::string qth;                       // as the record held it, or the name; the key
   std::string path;                      // the output file
   std::unique_ptr<OutputStream> stream;  // null until opened, and for ever when skipped
   int32_t qso_count = 0;
@@ -48,6 +48,11 @@ QthFile* find_qth_file(QthFile* root, const char* qth);
 std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path, Host& host,
                                          OpenPaths& open_paths,
                                          const char* output_folder = nullptr);
+
+// As above for an output named otherwise (varnel-split's --name): the entry
+// is keyed by `key` and writes the file at `path`.
+std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Host& host,
+                                           OpenPaths& open_paths);
 
 // Readies `entry`, which has a stream, for its next record: an output that
 // let its file go to stay under the host's limit takes it up again, after

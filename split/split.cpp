@@ -1,18 +1,22 @@
 #include "split/split.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
+#include <vector>
 
 #include "adif/reader.h"
 #include "adif/writer.h"
 #include "split/paths.h"
+#include "split/planned_files.h"
 #include "split/qth_files.h"
 #include "split/split_reader.h"
+#include "split/split_settings.h"
 
 namespace {
 
 constexpr std::size_t kLineSize = 1024;
-constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of %s";
+constexpr char kOutOfMemoryLine[] = "ERROR: Not enough memory to read all of ";
 
 // How the reading of records ended, which decides what the split reports.
 enum class Ending {
@@ -24,53 +28,136 @@ enum class Ending {
 };
 
 struct SplitState {
+  SplitState(const char* input, const char* folder, Host& the_host, const SplitSettings& chosen,
+             std::unique_ptr<QthFile>& files)
+      : input_path(input),
+        output_folder(folder),
+        host(the_host),
+        settings(chosen),
+        registry(files),
+        folder_path(output_folder_path(input, folder)),
+        log(log_name(input)) {}
+
   const char* input_path;
   const char* output_folder;  // null: beside the input
   Host& host;
+  const SplitSettings& settings;
   OpenPaths open_paths;
   std::unique_ptr<QthFile>& registry;
+  int64_t left_out = 0;  // records that named no QTH
+  // For outputs named by a template: the start of each path and the log's
+  // name; then buffers kept from record to record.
+  std::string folder_path;
+  std::string log;
+  std::string key;
+  std::string item;
+  std::vector<const QthFile*> written;  // the outputs the record went to (a list QTH)
   RecentOutputs recent{};
 };
 
-// The field that names the record's QTH, or null. A present field decides
-// even when empty; the second name is only a fallback.
-const AdifField* qth_field_of(const QsoRecord& record) {
-  const AdifField* field = find_field(record.fields, "APP_N1MM_ROVERQTH");
-  if (field == nullptr) field = find_field(record.fields, "APP_WRITELOG_MYCTY");
-  return field;
+// The field that names the record's QTH, or null: the first of `fields` the
+// record has. A present field decides even when empty; the names after it
+// are only fallbacks.
+const AdifField* qth_field_of(const QsoRecord& record, const std::vector<std::string>& fields) {
+  for (const std::string& name : fields) {
+    const AdifField* field = find_field(record.fields, name.c_str());
+    if (field != nullptr) return field;
+  }
+  return nullptr;
 }
 
-// Routes one record to its QTH's file. Returns false when the user cancelled,
-// which ends the split.
-bool handle_record(const QsoRecord* record, SplitState& state) {
-  if (record == nullptr) return true;
-  const AdifField* qth_field = qth_field_of(*record);
-  if (qth_field == nullptr) return true;
+// Makes the entry for an output met for the first time, keyed by `key`: the
+// record at `qth` names it. Null on Cancel.
+std::unique_ptr<QthFile> create_output(const QsoRecord& record, const char* qth, const char* key,
+                                       SplitState& state) {
+  const SplitSettings& settings = state.settings;
+  if (settings.name.is_default() && !settings.dry_run)
+    return create_qth_file(qth, state.input_path, state.host, state.open_paths,
+                           state.output_folder);
+  std::string path = state.folder_path;
+  settings.name.append_safe(state.log, qth, record, path, state.host);
+  if (settings.dry_run) return plan_qth_file(key, std::move(path), state.open_paths);
+  return create_named_file(key, std::move(path), state.host, state.open_paths);
+}
 
-  QthFile* entry = find_qth_file(state.registry.get(), qth_field->value);
+// Writes the record to the output it names at `qth`. Returns false when the
+// user cancelled, which ends the split.
+bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state) {
+  // The default names are the QTH's, one for one: the QTH alone is the key.
+  const char* key = qth;
+  if (!state.settings.name.is_default()) {
+    state.settings.name.render_raw(state.log, qth, record, state.key);
+    key = state.key.c_str();
+  }
+  QthFile* entry = find_qth_file(state.registry.get(), key);
   if (entry == nullptr) {
     // Room for the open that may follow, before it.
     state.recent.make_room(state.host.most_open_outputs());
-    std::unique_ptr<QthFile> created = create_qth_file(
-        qth_field->value, state.input_path, state.host, state.open_paths, state.output_folder);
+    std::unique_ptr<QthFile> created = create_output(record, qth, key, state);
     if (!created) return false;
     entry = created.get();
     state.registry = insert_qth_file(std::move(state.registry), std::move(created));
+  }
+  if (state.settings.each) {
+    // Two items of one list may name one output, which gets the record once.
+    for (const QthFile* done : state.written)
+      if (done == entry) return true;
+    state.written.push_back(entry);
   }
   // `entry` points to the entry itself, which moved into the registry with
   // its owner; cppcheck takes it for a pointer to the moved-from local (a
   // false positive).
   // cppcheck-suppress invalidLifetime
+  if (state.settings.dry_run) {
+    entry->qso_count += 1;
+    return true;
+  }
   if (!entry->stream || entry->skip) return true;
   if (!ready_for_record(*entry, state.host, state.recent)) return false;
   if (entry->skip) return true;
 
   OutputStream& out = *entry->stream;
   if (entry->qso_count == 0) out.write(kAdifHeaderLine, 7);
-  write_record_fields(out, *record);
+  write_record_fields(out, record);
   out.write(kAdifEndOfRecordLine, 7);
   entry->qso_count += 1;
   return true;
+}
+
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
+// Writes the record to the output of each item of the QTH `list`; a list
+// without items leaves the record out.
+bool write_to_each(const QsoRecord& record, const char* list, SplitState& state) {
+  state.written.clear();
+  for (const char* p = list;; ++p) {
+    const char* end = p + std::strcspn(p, ",");
+    const char* first = p;
+    const char* last = end;
+    while (first != last && blank(*first)) ++first;
+    while (last != first && blank(last[-1])) --last;
+    if (first != last) {
+      state.item.assign(first, last);
+      if (!write_to_output(record, state.item.c_str(), state)) return false;
+    }
+    if (*end == '\0') break;
+    p = end;
+  }
+  if (state.written.empty()) state.left_out += 1;
+  return true;
+}
+
+// Routes one record to its QTH's file, or to each file of a list QTH.
+// Returns false when the user cancelled, which ends the split.
+bool handle_record(const QsoRecord* record, SplitState& state) {
+  if (record == nullptr) return true;
+  const AdifField* qth_field = qth_field_of(*record, state.settings.fields);
+  if (qth_field == nullptr) {
+    state.left_out += 1;
+    return true;
+  }
+  if (state.settings.each) return write_to_each(*record, qth_field->value, state);
+  return write_to_output(*record, qth_field->value, state);
 }
 
 // Reads and routes records until the input ends, a status ends the split,
@@ -107,17 +194,19 @@ Ending read_records(AdifReader& input, SplitState& state, std::unique_ptr<QsoRec
   }
 }
 
-void add_path_message(const char* format, const char* input_path, StatusLists& status) {
+// An error line that ends in the input's file name.
+void add_path_message(const char* before, const char* input_path, StatusLists& status) {
   char text[kMessageSize];
-  std::snprintf(text, sizeof text, format, file_name_part(input_path));
+  format_name_message(text, sizeof text, before, file_name_part(input_path), "");
   add_status_message(2, status, text);
 }
 
 // Tells the user what the reading met, so that a cut-short split does not
 // look like a complete one.
 void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
-                   const QsoRecord* record, const std::string& error_text, const char* input_path,
+                   const QsoRecord* record, const std::string& error_text, const SplitState& state,
                    StatusLists& status) {
+  const char* input_path = state.input_path;
   switch (ending) {
     case Ending::kBadLine:
       if (result == ADIF_TRUNCATED_LINE && !error_text.empty())
@@ -130,7 +219,7 @@ void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
         if (!error_text.empty()) add_status_message(1, status, error_text.c_str());
         // A QSO whose <EOR> was lost with the end of the log would otherwise
         // vanish without a word. A read error is reported below instead.
-        if (record && !input.failed() && qth_field_of(*record) != nullptr)
+        if (record && !input.failed() && qth_field_of(*record, state.settings.fields) != nullptr)
           add_status_message(2, status, "ERROR: Input ended before the <EOR> of the last record");
       }
       break;
@@ -143,12 +232,13 @@ void report_ending(Ending ending, AdifStatus result, const AdifReader& input,
       add_path_message(kOutOfMemoryLine, input_path, status);
       return;
   }
-  if (input.failed()) add_path_message("ERROR: Could not read all of %s", input_path, status);
+  if (input.failed()) add_path_message("ERROR: Could not read all of ", input_path, status);
 }
 
 Ending run_split(AdifReader& input, const char* input_path, const char* output_folder, Host& host,
-                 StatusLists& status, std::unique_ptr<QthFile>& registry) {
-  SplitState state{input_path, output_folder, host, {}, registry};
+                 const SplitSettings& settings, StatusLists& status,
+                 std::unique_ptr<QthFile>& registry, int64_t& left_out) {
+  SplitState state(input_path, output_folder, host, settings, registry);
   std::unique_ptr<QsoRecord> record;
   std::string error_text;
   AdifStatus result = ADIF_END_OF_FILE;
@@ -168,7 +258,8 @@ Ending run_split(AdifReader& input, const char* input_path, const char* output_f
   if (host.stop_requested() &&
       (ending == Ending::kCancelled || (ending == Ending::kEndOfInput && input.failed())))
     ending = Ending::kInterrupted;
-  report_ending(ending, result, input, record.get(), error_text, input_path, status);
+  report_ending(ending, result, input, record.get(), error_text, state, status);
+  left_out = state.left_out;
   return ending;
 }
 
@@ -199,29 +290,40 @@ namespace {
 // Reads `input` (null when no reader could be made: `result` says why),
 // closes the files and adds their lines, as the user reads the outcome.
 SplitResult split_with(AdifReader* input, SplitResult result, const char* input_path, Host& host,
-                       const char* output_folder, SplitFilesHandle* files) {
+                       const char* output_folder, SplitFilesHandle* files,
+                       const SplitSettings* chosen) {
+  static const SplitSettings kDefaults;
+  const SplitSettings& settings = chosen != nullptr ? *chosen : kDefaults;
   std::unique_ptr<QthFile> registry;
   {
     SplitRun run(files, registry);
     if (input != nullptr) {
-      result.cancelled = run_split(*input, input_path, output_folder, host, result.status,
-                                   registry) == Ending::kCancelled;
+      result.cancelled = run_split(*input, input_path, output_folder, host, settings, result.status,
+                                   registry, result.left_out) == Ending::kCancelled;
     }
-    result.files = close_qth_files(registry.get(), result.status);
+    result.files = settings.dry_run ? report_planned_files(registry.get(), result.status)
+                                    : close_qth_files(registry.get(), result.status);
   }
-  if (result.files == 0) add_status_message(2, result.status, "Did not create any output files!");
+  if (result.files == 0) {
+    add_status_message(2, result.status,
+                       settings.dry_run ? "Would not create any output files!"
+                                        : "Did not create any output files!");
+  }
+  if (settings.report_left_out && result.left_out > 0)
+    add_status_message(0, result.status, left_out_line(settings.fields, result.left_out).c_str());
   return result;
 }
 
 }  // namespace
 
 SplitResult split_log(AdifReader& input, const char* input_path, Host& host,
-                      const char* output_folder) {
-  return split_with(&input, {}, input_path, host, output_folder, nullptr);
+                      const char* output_folder, const SplitSettings* settings) {
+  return split_with(&input, {}, input_path, host, output_folder, nullptr, settings);
 }
 
 SplitResult split_log(std::FILE* input, const char* input_path, Host& host,
-                      const char* output_folder, SplitFilesHandle* files) {
+                      const char* output_folder, SplitFilesHandle* files,
+                      const SplitSettings* settings) {
   SplitResult result;
   std::unique_ptr<AdifReader> reader;
   try {
@@ -229,5 +331,6 @@ SplitResult split_log(std::FILE* input, const char* input_path, Host& host,
   } catch (const std::bad_alloc&) {
     add_path_message(kOutOfMemoryLine, input_path, result.status);
   }
-  return split_with(reader.get(), std::move(result), input_path, host, output_folder, files);
+  return split_with(reader.get(), std::move(result), input_path, host, output_folder, files,
+                    settings);
 }

@@ -8,6 +8,7 @@
 #include "split/status.h"
 
 struct QthFile;
+struct SplitSettings;
 
 // How a split of one log ended.
 struct SplitResult {
@@ -16,6 +17,7 @@ struct SplitResult {
   StatusLists status;
   int32_t files = 0;       // output files written and closed
   bool cancelled = false;  // the user chose Cancel in a question
+  int64_t left_out = 0;    // records that named no QTH (a list QTH without items too)
   // An error among the lines: something the user asked for was not done.
   bool failed() const { return status.heads[2] != nullptr; }
 };
@@ -42,6 +44,10 @@ class SplitFilesHandle {
 // files and failed opens; then closes every file. Stops early when the user
 // cancels, the host asks it to stop, a line cannot be read, or memory runs
 // out; problems met on the way are among the status lines. `files`, when
-// given, reaches the open files while the split runs.
+// given, reaches the open files while the split runs. `settings` (the
+// caller's, read during the call) change what the split takes a QTH from and
+// how it names its files (split/split_settings.h); none gives the window's
+// split.
 SplitResult split_log(std::FILE* input, const char* input_path, Host& host,
-                      const char* output_folder = nullptr, SplitFilesHandle* files = nullptr);
+                      const char* output_folder = nullptr, SplitFilesHandle* files = nullptr,
+                      const SplitSettings* settings = nullptr);

@@ -5,4 +5,4 @@
 #include "split/split.h"
 
 SplitResult split_log(AdifReader& input, const char* input_path, Host& host,
-                      const char* output_folder = nullptr);
+                      const char* output_folder = nullptr, const SplitSettings* settings = nullptr);

@@ -178,7 +178,38 @@ TEST(VarnelSplit, CommandLineErrorsAndInformation) {
       {"-o missing rover.adi", 2, false, "output folder missing: No such file or directory\n"},
       {"--output-dir=rover.adi rover.adi", 2, false, "output folder rover.adi: Not a directory\n"},
       {"-o '' rover.adi", 2, false, "output folder : No such file or directory\n"},
+      // The split's own options: field lists and name templates are
+      // checked before any log is read.
+      {"--by '' rover.adi", 2, false, "option --by: an empty field name in \"\"\n"},
+      {"--by=MY_SOTA_REF,,MY_WWFF_REF rover.adi", 2, false,
+       "option --by: an empty field name in \"MY_SOTA_REF,,MY_WWFF_REF\"\n"},
+      {"--by 'MY:GRID' rover.adi", 2, false,
+       "option --by: \"MY:GRID\" cannot be an ADIF field name\n"},
+      {"rover.adi --by", 2, false, "option --by needs a value\n"},
+      {"--name '' rover.adi", 2, false, "option --name: the template is empty\n"},
+      {"--name 'out/{QTH}.adi' rover.adi", 2, false,
+       "option --name: a path separator ('/' or '\\') in the template\n"},
+      {"--name '..\\{QTH}' rover.adi", 2, false,
+       "option --name: a path separator ('/' or '\\') in the template\n"},
+      {"--name '{QTH}:x.adi' rover.adi", 2, false,
+       "option --name: ':' cannot stand in a file name\n"},
+      {"--name \"$(printf '{QTH}\\033.adi')\" rover.adi", 2, false,
+       "option --name: byte 0x1b cannot stand in a file name\n"},
+      {"--name '{QTH.adi' rover.adi", 2, false,
+       "option --name: a '{' without its '}' in the template\n"},
+      {"--name '{QTH}}.adi' rover.adi", 2, false,
+       "option --name: a '}' without its '{' in the template\n"},
+      {"--name '{MY:GRID}.adi' rover.adi", 2, false, "option --name: {MY:GRID} names no field\n"},
+      {"--name '{}.adi' rover.adi", 2, false, "option --name: {} names no field\n"},
+      {"--each=yes rover.adi", 2, false, "option --each takes no value\n"},
+      {"--dry-run=1 rover.adi", 2, false, "option --dry-run takes no value\n"},
+      {"-b MY_GRIDSQUARE rover.adi", 2, false, "unknown option -b\n"},
+      // A dry run writes nothing, so its folder may be one still to be made
+      // (it is not made: the input stays the only file), but not a file.
+      {"--dry-run -o missing rover.adi", 0, true, "Would write    3 QSOs to rover_FN42.adi\n"},
+      {"--dry -o rover.adi rover.adi", 2, false, "output folder rover.adi: Not a directory\n"},
       {"--help", 0, true, "Usage: varnel-split [OPTION]... FILE...\n"},
+      {"--help", 0, true, "      --name=TEMPLATE   name the output files by TEMPLATE"},
       {"-h rover.adi", 0, true, "  -o, --output-dir=DIR  "},
       {"--he", 0, true, "Usage: varnel-split"},
       {"--version", 0, true, "varnel-split 1.1\n"},
@@ -394,9 +425,9 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
   };
   const std::string long_qth =
       "printf '<CALL:4>K1LN <APP_N1MM_ROVERQTH:250>%0250d <EOR>\\r\\n' 0 >>rover.adi";
-  // Too long for the text: the end of the name and the line end still show.
-  const std::string long_name_error =
-      "Could not open output file ..." + std::string(92, '0') + ".adi\n";
+  // Too long for the text: the start and the end of the name and the line end still show.
+  const std::string long_name_error = "Could not open output file rover_" + std::string(42, '0') +
+                                      "..." + std::string(44, '0') + ".adi\n";
   const Case cases[] = {
       {"ln -s rover.adi rover_FN42.adi", "VARNEL --overwrite rover.adi", 1,
        "Could not open output file rover_FN42.adi\n", "Wrote    2 QSOs to rover_FN31.adi"},

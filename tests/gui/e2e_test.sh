@@ -2,10 +2,12 @@
 # Uses the real VARNEL.exe as a person would, under Wine on a private virtual
 # display, and checks what it leaves on disk:
 #   e2e_test.sh VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX varnel-split.exe
+#               session_driver.exe
 # DATA_DIR holds rover.adi (the log to split, with a UTF-8 and a Latin-1
 # QTH), before/ (output files already there, so the overwrite question comes
 # up), after/ (the folder's exact contents after the split, besides
-# VARNEL.exe) and status.txt (the status lines). The program is started with
+# VARNEL.exe), status.txt (the status lines) and printed.txt (what
+# varnel-split.exe prints: the lines and its count of QSOs left out). The program is started with
 # the log's full path as its argument, as "Open with" does, from a Cyrillic
 # folder whose name has a blank; it splits, then a copy of the log in a
 # Polish folder, beside a folder of the same name without its accents, is
@@ -13,7 +15,9 @@
 # waits, the end of the session is refused). The look-alike
 # folder must stay untouched, as it must when varnel-split.exe splits both
 # logs again from its arguments and prints the status lines; over dangling
-# Unix links at output names it makes nothing at their targets. The screenshot
+# Unix links at output names it makes nothing at their targets. Started once
+# more, the program's split is ended by a critical end of the session during
+# its question: it grants it, its files closed after whole records. The screenshot
 # of the window with its status list goes to ARTIFACT_DIR/varnel-e2e.png.
 #
 # Every wait is bounded and waits for something visible (a window by name, a
@@ -25,11 +29,12 @@ set -euo pipefail
 source "$(dirname "$0")/../support/own_display.sh"
 run_bounded "$0" "$@"
 
-if [ $# -ne 6 ]; then
-  echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX varnel-split.exe" >&2
+if [ $# -ne 7 ]; then
+  echo "usage: $0 VARNEL.exe DATA_DIR ARTIFACT_DIR WINE_RUN WINE_PREFIX varnel-split.exe" \
+    "session_driver.exe" >&2
   exit 2
 fi
-exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5 split_exe=$6
+exe=$1 data=$2 artifacts=$3 wine_run=$4 prefix=$5 split_exe=$6 session_driver=$7
 for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool not found" >&2; exit 1; }
 done
@@ -238,7 +243,7 @@ reset_folders
 for f in "$folder" "$polish"; do
   shown=$("$wine_run" --prefix="$prefix" "$split_exe" --overwrite "$(win_path "$f")" | tr -d '\r') ||
     fail "varnel-split.exe failed on $(win_path "$f")"
-  [ "$shown" = "$(cat "$data/status.txt")" ] || fail "varnel-split.exe printed: $shown"
+  [ "$shown" = "$(cat "$data/printed.txt")" ] || fail "varnel-split.exe printed: $shown"
   wait_outputs "$f"
 done
 check_look_alike
@@ -267,4 +272,29 @@ done
   [ "$(readlink "$folder/rover_FN43.adi")" = "$away/rover_FN43.adi" ] ||
   fail "a dangling link was changed"
 log "dangling links at output names refused, their targets still absent"
+
+# "Shut down anyway" while the split waits in its question for rover_FN43.adi:
+# the ordinary query is refused, the critical one granted, and by then the
+# two outputs written so far end after their last whole record on disk.
+critical="$root/critical"
+mkdir -p "$critical"
+cp "$data/rover.adi" "$critical/"
+cp "$data/before/rover_FN42.adi" "$critical/rover_FN43.adi"
+(cd "$root" && exec "$wine_run" --prefix="$prefix" "$exe" "$(win_path "$critical")") \
+  >"$root/varnel.log" 2>&1 &
+varnel_pid=$!
+shown=$("$wine_run" --prefix="$prefix" "$session_driver" | tr -d '\r') ||
+  fail "the session driver failed: $shown"
+[ "$shown" = "$(printf 'ordinary: 0\ncritical: 1\nended')" ] ||
+  fail "the end of the session was answered: $shown"
+# What Windows leaves once it ends the process now.
+kill "$varnel_pid" 2>/dev/null || true
+varnel_pid=''
+[ "$(cd "$critical" && ls -A | sort)" = "$(printf '%s\n' rover.adi rover_FN31_FN32.adi \
+  rover_FN42.adi rover_FN43.adi)" ] || fail "critical end: files $(ls -A "$critical")"
+cmp -s "$data/after/rover_FN31_FN32.adi" "$critical/rover_FN31_FN32.adi" &&
+  cmp -s <(head -n 2 "$data/after/rover_FN42.adi") "$critical/rover_FN42.adi" &&
+  cmp -s "$data/before/rover_FN42.adi" "$critical/rover_FN43.adi" ||
+  fail "critical end: the outputs do not end after their whole records"
+log "a critical end of the session during the question was granted, the files whole"
 passed=1

@@ -81,6 +81,8 @@ class Window : public ::testing::Test {
       return on_box ? on_box() : IDOK;
     };
     fake.get_open_file_name = [this](OPENFILENAMEW* record) {
+      // As the real dialog does when the user browses to the file's folder.
+      SetCurrentDirectoryW(dir.wstring().c_str());
       dialogs.push_back(*record);
       dialog_files.push_back(utf8(record->lpstrFile));
       lstrcpynW(record->lpstrFile, wide(chosen.empty() ? "junk" : chosen).c_str(),

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 
 #include "adif/output_stream.h"
 #include "fake_host.h"
+#include "interrupts.h"
 #include "platform/output_files.h"
 #include "short_name.h"
 #include "split/split.h"
@@ -167,20 +169,22 @@ TEST_F(OutputShare, InputUnderAnotherNameAndOverLongNamesAreOpenFailures) {
   ASSERT_EQ(host.asked.size(), 3u);
   EXPECT_EQ(host.asked[0].text, "Are you sure you want to overwrite rover_FN42.adi");
   EXPECT_EQ(host.asked[1].text, "Could not open output file " + link + "\n");
-  // Too long for the text: the end of the name shows, the folder gives way.
-  EXPECT_EQ(host.asked[2].text, "Could not open output file ..." + qth.substr(0, 92) + ".adi\n");
+  // Too long for the text: the folder gives way, the name's start and end show.
+  EXPECT_EQ(host.asked[2].text, "Could not open output file rover_" + qth.substr(0, 42) + "..." +
+                                    qth.substr(0, 44) + ".adi\n");
   EXPECT_EQ(read_bytes(input), log);
   EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
 }
 
 // Runs varnel-split.exe with `arguments` in `folder`, standard input on NUL,
-// and ends it if it has not finished within `timeout_ms` (ten seconds unless told). Returns its
-// exit code (998 when it had to be ended) and what it wrote to standard error and then standard
-// output, without CRs. The arguments are UTF-16, as Windows passes them, so that they may hold what
-// no code page can.
+// and ends it if it has not finished within `timeout_ms` (ten seconds unless
+// told). Returns its exit
+// code (998 when it had to be ended) and what it wrote to standard error and
+// then standard output, without CRs. The arguments are UTF-16, as Windows
+// passes them, so that they may hold what no code page can.
 std::pair<DWORD, std::string> run_split_exe(const fs::path& folder, const std::wstring& arguments,
+                                            std::string exe = VARNEL_SPLIT_EXE,
                                             DWORD timeout_ms = 10000) {
-  std::string exe = VARNEL_SPLIT_EXE;
   if (exe[0] == '/') exe = "Z:" + exe;  // the build tree's Unix path, as Wine maps it
   std::wstring line = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\" " + arguments;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -258,12 +262,12 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
   auto names_in = [](const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-      names.push_back(entry.path().filename().string());
+      names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
   };
   const fs::path golden = fs::path(VARNEL_TEST_DATA) / "golden";
-  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail"}) {
+  for (const char* name : {"controls_in_values", "controls_in_qth", "binary_tail", "long_names"}) {
     SCOPED_TRACE(name);
     const fs::path case_dir = golden / name, work = folder_ / name;
     fs::create_directories(work);
@@ -278,8 +282,11 @@ TEST_F(OutputShare, VarnelSplitExeShowsControlsAsEscapes) {
     std::vector<std::string> written = names_in(work);
     written.erase(std::find(written.begin(), written.end(), "rover.adi"));
     EXPECT_EQ(names_in(case_dir / "after"), written);
-    for (const std::string& file : written)
-      EXPECT_EQ(read_bytes(case_dir / "after" / file), read_bytes(work / file)) << file;
+    for (const std::string& file : written) {
+      EXPECT_EQ(read_bytes(case_dir / "after" / fs::u8path(file)),
+                read_bytes(work / fs::u8path(file)))
+          << file;
+    }
   }
   const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
   EXPECT_EQ(run_split_exe(folder_, L"sub\\x.adi"),
@@ -333,7 +340,7 @@ TEST_F(OutputShare, VarnelSplitExeWritesThousandsOfFiles) {
     }
   }
   // Thousands of files take Wine a while to make.
-  const auto [code, output] = run_split_exe(folder_, L"many.adi", 90000);
+  const auto [code, output] = run_split_exe(folder_, L"many.adi", VARNEL_SPLIT_EXE, 90000);
   EXPECT_EQ(code, DWORD{0}) << output.substr(0, 300);
   int wrote = 0;
   for (std::size_t at = output.find("Wrote    1 QSOs to many_Q"); at != std::string::npos;
@@ -343,6 +350,165 @@ TEST_F(OutputShare, VarnelSplitExeWritesThousandsOfFiles) {
   EXPECT_EQ(output.find("Could not"), std::string::npos) << output.substr(0, 300);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), kQths + 1);
   EXPECT_EQ(read_bytes(folder_ / "many_Q2999.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+}
+
+// cmd and PowerShell hand wildcards over as typed, and varnel-split.exe
+// expands its FILEs itself: in name order, without folders or names that
+// match only through their short name. A pattern matching nothing is an error
+// naming it; an option's value is taken as typed, FILEs after "--" expanded.
+TEST_F(OutputShare, VarnelSplitExeExpandsWildcardsInItsFiles) {
+  const fs::path logs = folder_ / "logs";
+  fs::create_directories(logs / "sub.adi");  // a folder, which *.adi matches too
+  fs::create_directories(folder_ / "out");
+  std::ofstream(logs / "b.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>BB <EOR>\r\n";
+  std::ofstream(logs / "a.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>AA <EOR>\r\n";
+  std::ofstream(logs / "c.adif", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>CC <EOR>\r\n";
+  const std::string a = "Wrote    1 QSOs to a_AA.adi\n\n", b = "Wrote    1 QSOs to b_BB.adi\n\n";
+  const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
+  const struct {
+    std::wstring arguments;
+    DWORD exit_code;
+    std::string output;
+  } cases[] = {
+      {L"-f -o out logs\\*.adi", 0, "==> logs\\a.adi <==\n" + a + "==> logs\\b.adi <==\n" + b},
+      {L"-f -o out logs/?.ADI", 0, "==> logs/a.adi <==\n" + a + "==> logs/b.adi <==\n" + b},
+      {L"-f -o out -- logs\\b*", 0, b},
+      {L"-f -o out logs\\x*.adi logs\\a.adi", 1, "Error opening logs\\x*.adi" + missing + a},
+      {L"-f -o out nowhere\\*.adi", 1, "Error opening nowhere\\*.adi" + missing},
+      {L"-f -o out logs\\sub*", 1,
+       "Error opening logs\\sub*: " + std::string(strerror(EISDIR)) + "\n"},
+      // Expanded, "ou*" would name the folder out.
+      {L"-f -o ou* logs\\a.adi", 2,
+       "varnel-split: output folder ou*: " + std::string(strerror(EINVAL)) +
+           "\nTry 'varnel-split --help' for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.arguments.begin(), c.arguments.end()));  // all ASCII
+    EXPECT_EQ(run_split_exe(folder_, c.arguments), std::make_pair(c.exit_code, c.output));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "out" / "a_AA.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "c_CC.adif"));
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "c_CC.adi"));
+}
+
+// Closing the console window, logging off and shutting down end the process
+// once the handler returns: they are the interrupt, and the handler waits for
+// the files. Ctrl-C and Ctrl-Break only ask the split to stop; anything else
+// is left to the system.
+TEST(ConsoleEvents, ClosingLoggingOffAndShuttingDownAreTheInterrupt) {
+  const struct {
+    DWORD event;
+    int signal;
+    bool ends_process;
+  } rows[] = {
+      {CTRL_C_EVENT, SIGINT, false},
+      {CTRL_BREAK_EVENT, SIGBREAK, false},
+      {CTRL_CLOSE_EVENT, SIGTERM, true},
+      {CTRL_LOGOFF_EVENT, SIGTERM, true},
+      {CTRL_SHUTDOWN_EVENT, SIGTERM, true},
+      {3, 0, false},
+      {4, 0, false},
+      {7, 0, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.event);
+    const ConsoleEvent meaning = console_event(row.event);
+    EXPECT_EQ(meaning.signal, row.signal);
+    EXPECT_EQ(meaning.ends_process, row.ends_process);
+  }
+}
+
+// A log named drive-relative ("C:rover.adi"), and an output folder that is a
+// drive's current folder ("-o C:"), as after a `cd` on that drive: each
+// output was refused, its name compared with the path's text after the last
+// separator, "C:" and all.
+TEST_F(OutputShare, VarnelSplitExeTakesDriveRelativePaths) {
+  const std::wstring drive = folder_.root_name().wstring();  // the drive of the current folder
+  ASSERT_EQ(drive.size(), 2u) << folder_;
+  fs::create_directories(folder_ / "out");
+  std::ofstream(folder_ / "rover.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n";
+  const std::string wrote = "Wrote    1 QSOs to rover_FN31.adi\n\n";
+  // The second run replaces what the first made.
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(run_split_exe(folder_, L"-f " + drive + L"rover.adi"),
+              std::make_pair(DWORD{0}, wrote));
+    EXPECT_EQ(run_split_exe(folder_ / "out", L"-f -o " + drive + L" ..\\rover.adi"),
+              std::make_pair(DWORD{0}, wrote));
+  }
+  EXPECT_EQ(read_bytes(folder_ / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+  EXPECT_EQ(read_bytes(folder_ / "out" / "rover_FN31.adi"), "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n");
+}
+
+// varnel-split.exe as Windows before 10 1903 run it: they ignore the
+// manifest's UTF-8 code page, so it runs in the code page for non-Unicode
+// programs, which Wine takes from the locale (1252 in the usual run, 932 in
+// a run of its own). Each character of a QTH stands in a name exactly or as
+// '_', never as the bytes of its UTF-8 read in that code page; the second
+// byte of "ソ" (0x83 0x5C) is no separator; the status lines show the names
+// as they were made.
+TEST_F(OutputShare, VarnelSplitExeWithoutUtf8NamesFilesInTheCodePage) {
+  const struct {
+    UINT code_page;
+    std::wstring log;
+    std::vector<std::wstring> outputs;  // in the order of the status lines
+  } cases[] = {
+      {1252,
+       L"a.\u00d8b.adi",
+       {L"a_FN31.adi", L"a_\u00c6r\u00f8.adi", L"a__\u00f3d_.adi", L"a__.adi", L"a___.adi"}},
+      {932,
+       L"a.\u30bdb.adi",
+       {L"a_FN31.adi", L"a__r_.adi", L"a___d_.adi", L"a_\u30bd.adi", L"a_\u6771\u4eac.adi"}},
+  };
+  const auto found = std::find_if(std::begin(cases), std::end(cases),
+                                  [](const auto& c) { return c.code_page == GetACP(); });
+  if (found == std::end(cases)) GTEST_SKIP() << "no case for code page " << GetACP();
+
+  // The program with its manifest less the UTF-8 code page.
+  const fs::path legacy = folder_ / "legacy" / "varnel-split.exe";
+  fs::create_directories(legacy.parent_path());
+  std::string exe = VARNEL_SPLIT_EXE, manifest_path = VARNEL_SPLIT_MANIFEST;
+  for (std::string* path : {&exe, &manifest_path})
+    if ((*path)[0] == '/') *path = "Z:" + *path;
+  ASSERT_TRUE(CopyFileA(exe.c_str(), legacy.string().c_str(), FALSE));
+  std::string manifest = read_bytes(manifest_path);
+  const std::size_t start = manifest.find("<activeCodePage");
+  const std::string end_tag = "</activeCodePage>";
+  const std::size_t end = manifest.find(end_tag, start);
+  ASSERT_NE(end, std::string::npos);
+  manifest.erase(start, end + end_tag.size() - start);
+  // Resource 1 of type 24 (RT_MANIFEST) is the manifest Windows reads at start.
+  HANDLE update = BeginUpdateResourceW(legacy.c_str(), FALSE);
+  ASSERT_NE(update, nullptr);
+  ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1),
+                              MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &manifest[0],
+                              static_cast<DWORD>(manifest.size())));
+  ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+
+  const fs::path work = folder_ / "work";
+  fs::create_directories(work);
+  std::ofstream(work / found->log, std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:4>FN31 <EOR>\r\n"
+         "<CALL:4>K2BB <APP_N1MM_ROVERQTH:7>\xc5\x81\xc3\xb3\x64\xc5\xba <EOR>\r\n"
+         "<CALL:4>K3CC <APP_N1MM_ROVERQTH:6>\xe6\x9d\xb1\xe4\xba\xac <EOR>\r\n"
+         "<CALL:4>K4DD <APP_N1MM_ROVERQTH:5>\xc3\x86r\xc3\xb8 <EOR>\r\n"
+         "<CALL:4>K5EE <APP_N1MM_ROVERQTH:3>\xe3\x82\xbd <EOR>\r\n";
+  std::string printed;
+  for (const std::wstring& output : found->outputs)
+    printed += "Wrote    1 QSOs to " + fs::path(output).u8string() + "\n";
+  EXPECT_EQ(run_split_exe(work, found->log, legacy.string()),
+            std::make_pair(DWORD{0}, printed + "\n"));
+
+  std::vector<std::wstring> made;
+  for (const auto& entry : fs::directory_iterator(work))
+    if (entry.path().filename() != found->log) made.push_back(entry.path().filename().wstring());
+  std::vector<std::wstring> expected = found->outputs;
+  std::sort(made.begin(), made.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(made, expected);
 }
 
 }  // namespace

@@ -190,14 +190,14 @@ TEST_F(Window, SplitWithoutUsableInputShowsErrorAndLeavesStatusList) {
   }
   DeleteTimerQueueTimer(nullptr, watchdog, INVALID_HANDLE_VALUE);
   ASSERT_EQ(boxes.size(), 6u);
-  // The long name is cut at its start, so that its end and the reason show.
-  const std::string texts[] = {
-      "Did not specify input file.",
-      "Error opening " + missing + ":\nNo such file or directory",
-      "Error opening ..." + std::string(79, 'q') + ".adi:\nNo such file or directory",
-      "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
-      "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
-      "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
+  // The long name loses its middle, so that its start, its end and the reason show.
+  const std::string texts[] = {"Did not specify input file.",
+                               "Error opening " + missing + ":\nNo such file or directory",
+                               "Error opening " + std::string(41, 'q') + "..." +
+                                   std::string(38, 'q') + ".adi:\nNo such file or directory",
+                               "Error opening " + (dir / "aux.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "com1.adi").string() + ":\nnot a file",
+                               "Error opening " + (dir / "nul.adi").string() + ":\nnot a file"};
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(boxes[i].text, texts[i]);
     EXPECT_EQ(boxes[i].caption, "Error");
@@ -322,6 +322,7 @@ TEST_F(Window, SplitNeverWritesAFileThroughItsShortName) {
 
 TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   const std::string first = write_file("first.adi", "");
+  const std::filesystem::path started_in = std::filesystem::current_path();
   choose(first);
   chosen.clear();  // the second dialog is cancelled (after scribbling in its buffer)
   command(ID_INPUT);
@@ -333,7 +334,9 @@ TEST_F(Window, InputDialogRecordAndCancelKeepsEarlierChoice) {
   EXPECT_EQ(r.nFilterIndex, 0u);
   EXPECT_EQ(r.nMaxFile, 260u);
   EXPECT_STREQ(r.lpstrTitle, L"Input ADIF File");
-  EXPECT_EQ(r.Flags, 0x81004u);
+  EXPECT_EQ(r.Flags, 0x8100Cu);
+  // The folder browsed to stays free: the current folder is the one before.
+  EXPECT_EQ(std::filesystem::current_path(), started_in);
   EXPECT_STREQ(r.lpstrDefExt, L"adi");
   EXPECT_EQ(r.hwndOwner, nullptr);
   EXPECT_EQ(r.lpstrCustomFilter, nullptr);
@@ -439,8 +442,10 @@ TEST_F(Window, OneSplitAtATimeAndQuitWaitsForIt) {
 // Windows ending the session during a split: the end is refused while the
 // split runs; when it comes anyway, the files are closed after their last
 // whole record before WM_ENDSESSION returns (after which Windows ends the
-// process), and the split stops as after Cancel. The end reaches the window
-// during a question, or from another thread between records.
+// process), and the split stops as after Cancel. A critical query (the user
+// chose to shut down anyway) is granted, its files closed before the answer.
+// The end reaches the window during a question, or from another thread
+// between records.
 TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
   const std::string rover =
       write_file("rover.adi", record("A") + record("B") + record("A") + record("C") + record("A"));
@@ -449,17 +454,25 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
   const std::string stopped = "ERROR: Interrupted before the end of the log\n";
   const struct {
     const char* name;
-    BOOL ends;  // the WM_ENDSESSION that follows the refusal
+    bool critical;  // a critical query follows the refused one, and is granted
+    BOOL ends;      // the WM_ENDSESSION that follows
     bool from_thread;
     size_t questions;
     std::string a, c, shown;  // rover_A.adi, rover_C.adi, the status list's lines
   } rows[] = {
-      {"ended at the second question", TRUE, false, 2, two_of_a, "old C",
+      {"ended at the second question", false, TRUE, false, 2, two_of_a, "old C",
        stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
-      {"called off at the second question", FALSE, false, 2, two_of_a + one, "<EOH>\r\n" + one,
-       "Wrote    3 QSOs to rover_A.adi\nWrote    1 QSOs to rover_C.adi\n\n"},
-      {"ended from another thread before the first record", TRUE, true, 0, "<absent>", "old C",
-       stopped + "Did not create any output files!\n\n"},
+      {"called off at the second question", false, FALSE, false, 2, two_of_a + one,
+       "<EOH>\r\n" + one, "Wrote    3 QSOs to rover_A.adi\nWrote    1 QSOs to rover_C.adi\n\n"},
+      {"ended from another thread before the first record", false, TRUE, true, 0, "<absent>",
+       "old C", stopped + "Did not create any output files!\n\n"},
+      // Shut down anyway: Windows may end the process right after the answer.
+      {"critical at the second question", true, TRUE, false, 2, two_of_a, "old C",
+       stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
+      {"critical, then no WM_ENDSESSION", true, FALSE, false, 2, two_of_a, "old C",
+       stopped + "\nWrote    2 QSOs to rover_A.adi\n\n"},
+      {"critical from another thread before the first record", true, TRUE, true, 0, "<absent>",
+       "old C", stopped + "Did not create any output files!\n\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -471,6 +484,10 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
     on_box = [&] {
       if (boxes.size() == 1) return IDNO;
       EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+      if (row.critical) {
+        EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL), TRUE);
+        EXPECT_EQ(read_file("rover_A.adi"), two_of_a);
+      }
       SendMessageA(main, WM_ENDSESSION, row.ends, ENDSESSION_LOGOFF);
       // What Windows leaves on disk when it ends the process right here.
       if (row.ends) {
@@ -479,11 +496,18 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
       return IDYES;  // too late once the session has ended
     };
     std::thread sender;
+    DWORD_PTR granted = 0;
     if (row.from_thread) {
       sender = std::thread([&] {
+        // One message: the split ends at it and then takes no other.
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
-                            &result);
+        if (row.critical) {
+          SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL, SMTO_NORMAL, 10000,
+                              &granted);
+        } else {
+          SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                              &result);
+        }
       });
       // The split takes the message at its first look at the queue.
       for (int i = 0; i < 500 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i)
@@ -491,6 +515,7 @@ TEST_F(Window, EndOfSessionDuringASplitClosesItsFilesFirst) {
     }
     command(ID_SPLIT);
     if (sender.joinable()) sender.join();
+    EXPECT_EQ(granted, row.critical && row.from_thread ? TRUE : FALSE);
 
     std::string shown;
     for (const std::string& line : lines(status_list)) shown += line + "\n";
@@ -586,10 +611,11 @@ TEST_F(Window, DroppedFileBecomesInputUnlessSplittingOrTooLong) {
     const bool refused = row.files[0] == too_long;
     ASSERT_EQ(boxes.size(), refused || row.during_split ? 1u : 0u);
     if (refused) {
-      // 127 bytes, of which the end of the name and the reason show.
+      // 127 bytes, of which the start and the end of the name and the reason show.
       const std::string reason = strerror(ENAMETOOLONG);
-      EXPECT_EQ(boxes[0].text,
-                "Error opening ..." + std::string(104 - reason.size(), 'x') + ".adi:\n" + reason);
+      const std::size_t keep = 108 - reason.size();  // 127 less the other texts and "..."
+      EXPECT_EQ(boxes[0].text, "Error opening " + std::string(keep / 2, 'x') + "..." +
+                                   std::string(keep - keep / 2 - 4, 'x') + ".adi:\n" + reason);
       EXPECT_EQ(boxes[0].caption, "Error");
       EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
     }
@@ -624,6 +650,131 @@ TEST_F(Window, FirstCommandLineArgumentBecomesInputAsAFullPath) {
     EXPECT_EQ(boxes.size(), row.boxes);
   }
   SetCurrentDirectoryA(previous);
+}
+
+// Logs whose output names pass the 127 bytes of a message: the questions
+// for FN42 and FN43 differ, each names its QTH and ".adi", and so does every
+// status line; a name loses its middle, never half a letter (U+FFFD).
+TEST_F(Window, QuestionsAndStatusLinesOfLongNamesShowTheirQth) {
+  const struct {
+    std::string stem;
+    std::string fn42_question_name;  // the name as the FN42 question shows it
+  } logs[] = {
+      {"Полевой день ВКВ 2024 ровер RA3ABC окончательный журнал",
+       "Полевой день ВКВ 2024 рове...ончательный журнал_FN42.adi"},
+      {"2024-06-08 ARRL June VHF Contest - K1ABC-R rover - log exported from N1MM Logger+ (final)",
+       "2024-06-08 ARRL June VHF Contest - K1ABC-R r...g exported from N1MM Logger+ "
+       "(final)_FN42.adi"},
+      // Output names of 132 bytes: the status lines lose their middle too.
+      {"Полевой день ВКВ 2024 ровер RA3ABC окончательный журнал, копия для ARRL, 2024",
+       "Полевой день ВКВ 2024 рове...нал, копия для ARRL, 2024_FN42.adi"},
+  };
+  auto well_formed = [](const std::string& text) {
+    return text.find("\xEF\xBF\xBD") == std::string::npos &&
+           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                               static_cast<int>(text.size()), nullptr, 0) > 0;
+  };
+  on_box = [] { return IDYES; };
+  for (const auto& log : logs) {
+    SCOPED_TRACE(log.stem);
+    const std::string stem = dir.string() + "\\" + log.stem;
+    std::ofstream(std::filesystem::path(wide(stem + ".adi")), std::ios::binary)
+        << record("FN42") + record("FN43");
+    for (const char* qth : {"FN42", "FN43"})
+      std::ofstream(std::filesystem::path(wide(stem + "_" + qth + ".adi"))) << "old";
+    boxes.clear();
+    choose(stem + ".adi");
+    EXPECT_EQ(command(ID_SPLIT), 0);
+    ASSERT_EQ(boxes.size(), 2u);
+    std::string fn43_name = log.fn42_question_name;
+    fn43_name.replace(fn43_name.size() - 5, 1, "3");
+    EXPECT_EQ(boxes[0].text, "Are you sure you want to overwrite " + log.fn42_question_name);
+    EXPECT_EQ(boxes[1].text, "Are you sure you want to overwrite " + fn43_name);
+    const std::vector<std::string> shown = lines(status_list);
+    ASSERT_EQ(shown.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+      const std::string& line = shown[i];
+      const std::string end = i == 0 ? "_FN42.adi" : "_FN43.adi";
+      EXPECT_TRUE(well_formed(boxes[i].text)) << boxes[i].text;
+      EXPECT_TRUE(well_formed(line)) << line;
+      EXPECT_LE(line.size(), 127u);
+      EXPECT_EQ(line.compare(0, 19 + 20, "Wrote    1 QSOs to " + log.stem.substr(0, 20)), 0)
+          << line;
+      EXPECT_EQ(line.substr(line.size() - end.size()), end) << line;
+      const bool whole = 19 + log.stem.size() + end.size() <= 127;
+      EXPECT_EQ(line.find("...") == std::string::npos, whole) << line;
+    }
+  }
+}
+
+// Windows takes paths of up to 259 UTF-16 units, and so does the window
+// however many bytes their letters take in UTF-8: a Cyrillic log seven
+// folders deep (over 260 bytes) by the command line, a drop and the dialog,
+// split each time; one unit more is refused.
+TEST_F(Window, CyrillicPathsAsLongAsWindowsTakesComeInEveryWay) {
+  const std::string folder = dir.string() +
+                             "\\Александр Владимирович\\Documents\\Радиолюбительство\\Соревнования "
+                             "2024\\Полевой день ВКВ июнь\\Журналы N1MM Logger+\\Экспорт для "
+                             "отправки в ARRL";
+  const std::string log = folder + "\\ровер журнал.adi";
+  ASSERT_GT(log.size(), static_cast<std::size_t>(MAX_PATH));  // in bytes, not in characters
+  ASSERT_LT(wide(log).size(), static_cast<std::size_t>(MAX_PATH));
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, wide(folder).c_str(), nullptr), ERROR_SUCCESS);
+  std::ofstream(std::filesystem::path(wide(log)), std::ios::binary) << record("FN42");
+  // Paths that need not exist, of 259 and 260 units, two bytes each in UTF-8.
+  const std::string deepest = "C:\\" + [] {
+    std::string letters;
+    for (int i = 0; i < 120; ++i) letters += "Ж";
+    return letters;
+  }() + "\\";
+  auto of_units = [&](std::size_t units) {
+    std::string path = deepest;
+    for (std::size_t i = 124; i < units - 4; ++i) path += "ж";
+    return path + ".adi";
+  };
+  const std::string longest = of_units(259), too_long = of_units(260);
+  ASSERT_EQ(wide(longest).size(), 259u);
+  on_box = [] { return IDYES; };
+  const struct {
+    const char* way;
+    std::function<void(const std::string&)> give;
+  } ways[] = {
+      {"command line",
+       [&](const std::string& path) {
+         take_command_line_file(app.state, wide("VARNEL.exe \"" + path + "\"").c_str());
+       }},
+      {"drop",
+       [&](const std::string& path) {
+         SendMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({path})), 0);
+       }},
+      {"dialog", [&](const std::string& path) { choose(path); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    boxes.clear();
+    way.give(log);
+    EXPECT_EQ(std::string(input_path), log);
+    EXPECT_EQ(lines(input_list), std::vector<std::string>{"ровер журнал.adi"});
+    EXPECT_EQ(command(ID_SPLIT), 0);
+    EXPECT_EQ(lines(status_list),
+              (std::vector<std::string>{"Wrote    1 QSOs to ровер журнал_FN42.adi", ""}));
+    // The first split makes the output, the later ones ask about it.
+    EXPECT_EQ(boxes.size(), &way == &ways[0] ? 0u : 1u);
+    std::ifstream out(std::filesystem::path(wide(folder + "\\ровер журнал_FN42.adi")),
+                      std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}),
+              "<EOH>\r\n<CALL:4>W1AW <EOR>\r\n");
+
+    boxes.clear();
+    way.give(longest);
+    EXPECT_EQ(std::string(input_path), longest);
+    EXPECT_TRUE(boxes.empty());
+    if (&way == &ways[2]) continue;  // the dialog hands back no path longer than its buffer
+    way.give(too_long);
+    EXPECT_EQ(std::string(input_path), longest);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(strerror(ENAMETOOLONG)), std::string::npos) << boxes[0].text;
+  }
 }
 
 TEST(CodePage, PathsAreConvertedExactlyOrRefused) {

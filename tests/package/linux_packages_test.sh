@@ -59,8 +59,8 @@ zcat "$root/deb/usr/share/doc/varnel-split/changelog.gz" | head -n1 | grep -qF "
 
 cp "$root/deb/usr/share/doc/varnel-split/examples/rover.adi" "$root/work/"
 cmp "$golden/rover.adi" "$root/work/rover.adi" || fail "the packaged example is not the example log"
-(cd "$root/work" && "$root/deb/usr/bin/varnel-split" rover.adi >status.txt) || fail "the split failed"
-cmp "$golden/status.txt" "$root/work/status.txt" || fail "the split printed: $(cat "$root/work/status.txt")"
+(cd "$root/work" && "$root/deb/usr/bin/varnel-split" rover.adi >printed.txt) || fail "the split failed"
+cmp "$golden/printed.txt" "$root/work/printed.txt" || fail "the split printed: $(cat "$root/work/printed.txt")"
 [ "$(cd "$root/work" && ls rover_*.adi)" = "$(cd "$golden/after" && ls)" ] || fail "other output files: $(ls "$root/work")"
 for output in "$golden"/after/*; do
   cmp "$output" "$root/work/${output##*/}" || fail "${output##*/} differs"
@@ -73,5 +73,5 @@ rendered=$(MANWIDTH=80 man -l "$man_page" 2>&1)
 grep -q "varnel-split - split a rover's ADIF log" <<<"$rendered" || fail "man -l did not render the page"
 while IFS= read -r line; do
   [ -z "$line" ] || grep -qF -- "$line" <<<"$rendered" || fail "the page's example lacks the real line \"$line\""
-done <"$golden/status.txt"
+done <"$golden/printed.txt"
 echo "package test: $deb and $tarball passed"

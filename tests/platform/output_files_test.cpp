@@ -14,20 +14,30 @@
 namespace {
 
 using platform::FileId;
+using platform::NameGivenBack;
+using platform::Verdict;
+
+// Reparse tags as Windows defines them (winnt.h).
+constexpr uint32_t kSymbolicLink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
+constexpr uint32_t kJunction = 0xA0000003;      // IO_REPARSE_TAG_MOUNT_POINT
+constexpr uint32_t kCloud = 0x9000001A;         // IO_REPARSE_TAG_CLOUD, OneDrive's files
+constexpr uint32_t kCloudPinned = 0x9000601A;   // IO_REPARSE_TAG_CLOUD_6
+constexpr uint32_t kDeduplicated = 0x80000013;  // IO_REPARSE_TAG_DEDUP
+constexpr uint32_t kWsl = 0xA000001D;           // IO_REPARSE_TAG_LX_SYMLINK
 
 TEST(OutputChecks, OnlyAPlainFileWithOneNameThatIsNoneOfTheTakenOnesIsWritten) {
   const FileId taken{7, 100}, fresh{7, 200}, other_volume{8, 100};
   const FileId hidden_volume{0, 100, false};  // a standard stream as Wine shows it
   const struct {
     const char* what;
-    platform::OpenedFile file;  // id, regular, reparse point, links, name as asked
+    platform::OpenedFile file;  // id, regular, reparse tag, links, name as asked
     platform::FileIdSet taken;
     bool may_write;
   } cases[] = {
       {"a plain file", {fresh, true, false, 1, true}, {taken}, true},
       {"what a failed query leaves", {}, {}, false},
       {"a folder or device", {fresh, false, false, 1, true}, {}, false},
-      {"a symbolic link or junction", {fresh, true, true, 1, true}, {}, false},
+      {"a symbolic link or junction", {fresh, true, kSymbolicLink, 1, true}, {}, false},
       {"a file with a second name", {fresh, true, false, 2, true}, {}, false},
       {"a short-name alias", {fresh, true, false, 1, false}, {}, false},
       {"the input, a stream or an output", {taken, true, false, 1, true}, {fresh, taken}, false},
@@ -36,6 +46,81 @@ TEST(OutputChecks, OnlyAPlainFileWithOneNameThatIsNoneOfTheTakenOnesIsWritten) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(platform::may_write(c.file, c.taken), c.may_write) << c.what;
+}
+
+TEST(OutputChecks, OnlyReparsePointsThatStandForAnotherNameAreRefused) {
+  const FileId taken{7, 100}, fresh{7, 200};
+  const struct {
+    const char* what;
+    platform::OpenedFile file;
+    Verdict verdict;
+  } cases[] = {
+      {"no reparse point", {fresh, true, 0, 1, true}, Verdict::kWrite},
+      {"a symbolic link", {fresh, true, kSymbolicLink, 1, true}, Verdict::kRefuse},
+      {"a junction or mount point", {fresh, true, kJunction, 1, true}, Verdict::kRefuse},
+      {"a WSL symbolic link", {fresh, true, kWsl, 1, true}, Verdict::kRefuse},
+      {"a tag that could not be read",
+       {fresh, true, platform::kNameSurrogateBit, 1, true},
+       Verdict::kRefuse},
+      {"a OneDrive file", {fresh, true, kCloud, 1, true}, Verdict::kReopen},
+      {"a pinned OneDrive file", {fresh, true, kCloudPinned, 1, true}, Verdict::kReopen},
+      {"a deduplicated file", {fresh, true, kDeduplicated, 1, true}, Verdict::kReopen},
+      {"a OneDrive file with a second name", {fresh, true, kCloud, 2, true}, Verdict::kRefuse},
+      {"a OneDrive file under its short name", {fresh, true, kCloud, 1, false}, Verdict::kRefuse},
+      {"a OneDrive file already taken", {taken, true, kCloud, 1, true}, Verdict::kRefuse},
+      {"a OneDrive folder", {fresh, false, kCloud, 1, true}, Verdict::kRefuse},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::output_verdict(c.file, {taken}), c.verdict) << c.what;
+    EXPECT_EQ(platform::may_write(c.file, {taken}), c.verdict == Verdict::kWrite) << c.what;
+  }
+}
+
+TEST(OutputChecks, AReopenedCloudFileIsWrittenOnlyWhenItIsTheSameFile) {
+  const platform::OpenedFile first{{7, 200, true, 5}, true, kCloud, 1, true};
+  const struct {
+    const char* what;
+    platform::OpenedFile again;
+    bool may_write;
+  } cases[] = {
+      {"the same file", {{7, 200, true, 5}, true, kCloud, 1, true}, true},
+      {"the same file, no longer a placeholder", {{7, 200, true, 5}, true, 0, 1, true}, true},
+      {"another file swapped in", {{7, 201, true, 5}, true, kCloud, 1, true}, false},
+      {"the same index on another volume", {{8, 200, true, 5}, true, kCloud, 1, true}, false},
+      {"another file ID's high half", {{7, 200, true, 6}, true, kCloud, 1, true}, false},
+      {"a folder swapped in", {{7, 200, true, 5}, false, kCloud, 1, true}, false},
+      {"a second name made meanwhile", {{7, 200, true, 5}, true, kCloud, 2, true}, false},
+      {"a link's target", {{7, 200, true, 5}, true, kSymbolicLink, 1, true}, false},
+      {"what a failed query leaves", {}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(platform::may_write_reopened(first, c.again), c.may_write) << c.what;
+}
+
+TEST(OutputChecks, OnlyANameWithATildeMustBeGivenBackAsAsked) {
+  const struct {
+    const wchar_t* path;
+    NameGivenBack given;
+    bool as_asked;
+  } cases[] = {
+      // A name that cannot be a short alias needs no answer, nor a matching one.
+      {L"C:\\Logs\\rover_FN31.adi", NameGivenBack::kNone, true},
+      {L"\\\\server\\home\\rover_FN31.adi", NameGivenBack::kNone, true},
+      {L"Z:rover_FN31.adi", NameGivenBack::kOther, true},
+      {L"rover_FN31.adi", NameGivenBack::kSame, true},
+      {L"C:\\Logs~1\\rover_FN31.adi", NameGivenBack::kNone, true},
+      // One that can be must come back as asked.
+      {L"C:\\Logs\\ROVER_~1.ADI", NameGivenBack::kSame, true},
+      {L"C:\\Logs\\ROVER_~1.ADI", NameGivenBack::kOther, false},
+      {L"C:\\Logs\\ROVER_~1.ADI", NameGivenBack::kNone, false},
+      {L"\\\\server\\home\\rover_~1.adi", NameGivenBack::kNone, false},
+      {L"rover_~.adi", NameGivenBack::kOther, false},
+      {L"Z:~rover.adi", NameGivenBack::kNone, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::name_as_asked(c.path, c.given), c.as_asked)
+        << testing::PrintToString(std::wstring(c.path)) << " " << static_cast<int>(c.given);
+  }
 }
 
 TEST(OutputFiles, AFileOpenedOnceIsNeverOpenedAgain) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "fake_host.h"
 #include "golden_case.h"
 #include "split/split.h"
+#include "split/split_settings.h"
 #include "split/status.h"
 
 namespace {
@@ -18,18 +20,48 @@ namespace fs = std::filesystem;
 // question by the case's option (Cancel without one), the open failure with OK.
 class OptionHost : public FakeHost {
  public:
-  explicit OptionHost(std::string option) : option_(std::move(option)) {}
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     FakeHost::ask(text, caption, buttons, icon);
     if (buttons == Buttons::kOkCancel) return Answer::kOk;
-    if (option_ == "--overwrite") return Answer::kYes;
-    if (option_ == "--skip-existing") return Answer::kNo;
-    return Answer::kCancel;
+    return existing;
   }
-
- private:
-  std::string option_;
+  Answer existing = Answer::kCancel;
 };
+
+// Reads the case's options, blank-separated words as varnel-split takes them
+// ("--by FIELDS", "--name=TEMPLATE"), into the host's answers and the split's
+// settings, through the calls varnel-split makes for them. The status lines
+// are the split's own, without the count of records left out that
+// varnel-split adds (printed.txt has it).
+void read_args(const fs::path& case_dir, OptionHost& host, SplitSettings& settings) {
+  std::istringstream words(golden::first_line(case_dir / "args"));
+  std::string error;
+  for (std::string word; words >> word;) {
+    std::string value;
+    const std::size_t equals = word.find('=');
+    if (equals != std::string::npos) {
+      value = word.substr(equals + 1);
+      word.resize(equals);
+    } else if (word == "--by" || word == "--name") {
+      words >> value;
+    }
+    if (word == "--overwrite") {
+      host.existing = Answer::kYes;
+    } else if (word == "--skip-existing") {
+      host.existing = Answer::kNo;
+    } else if (word == "--each") {
+      settings.each = true;
+    } else if (word == "--dry-run") {
+      settings.dry_run = true;
+    } else if (word == "--by") {
+      ASSERT_TRUE(parse_field_list(value.c_str(), settings.fields, error)) << error;
+    } else if (word == "--name") {
+      ASSERT_TRUE(settings.name.parse(value.c_str(), error)) << error;
+    } else {
+      FAIL() << "an option the golden cases do not know: " << word;
+    }
+  }
+}
 
 // "CAPTION BUTTONS ICON: TEXT" with the work folder as DIR and line ends as \n.
 // A path in the work folder is written DIR/NAME on every platform, although
@@ -54,13 +86,16 @@ TEST_P(GoldenSplit, WritesExpectedFilesStatusAndQuestions) {
   ASSERT_FALSE(work.empty());
   golden::prepare(case_dir, work);
 
-  OptionHost host(golden::first_line(case_dir / "args"));
+  OptionHost host;
+  SplitSettings settings;
+  read_args(case_dir, host, settings);
   const std::string input_path = (work / "rover.adi").string();
   std::FILE* input = std::fopen(input_path.c_str(), "rb");
   ASSERT_NE(input, nullptr);
   host.input = input;
   // The very call the Split command and varnel-split make.
-  const SplitResult result = split_log(input, input_path.c_str(), host);
+  const SplitResult result =
+      split_log(input, input_path.c_str(), host, nullptr, nullptr, &settings);
   std::fclose(input);
 
   std::string shown;

@@ -10,6 +10,7 @@
 
 #include "failing_streams.h"
 #include "fake_host.h"
+#include "split/split_settings.h"
 #include "temp_dir.h"
 
 namespace {
@@ -28,12 +29,13 @@ struct SplitRun {
     ASSERT_NE(file, nullptr);
     host.input = file;
     testing::internal::CaptureStderr();
-    SplitResult result = split_log(file, path.c_str(), host);
+    SplitResult result = split_log(file, path.c_str(), host, nullptr, nullptr, settings);
     stderr_text = testing::internal::GetCapturedStderr();
     std::fclose(file);
     status = std::move(result.status);
     closed = result.files;
     cancelled = result.cancelled;
+    left_out = result.left_out;
   }
   // Every file in the folder but the input, by name.
   Files outputs() const {
@@ -50,6 +52,8 @@ struct SplitRun {
   std::string stderr_text;
   int32_t closed = -1;
   bool cancelled = false;
+  int64_t left_out = -1;
+  const SplitSettings* settings = nullptr;  // null: the window's split
 };
 
 const std::string kRecordA = "<CALL:2>K1 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n";
@@ -238,6 +242,148 @@ TEST(SplitByQth, OutputsTakeTurnsUnderTheHostsLimit) {
     EXPECT_EQ(split.cancelled, c.answer == Answer::kCancel && c.replace_a);
     ASSERT_EQ(split.host.asked.size(), c.replace_a ? 1u : 0u);
     if (c.replace_a) EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + a + "\n");
+  }
+}
+
+// varnel-split's settings: the fields a QTH comes from, named outputs, list
+// QTHs, dry runs and the line for records left out.
+TEST(SplitByQth, SettingsChooseTheQthTheNamesAndTheFiles) {
+  struct Case {
+    const char* what;
+    const char* by;  // null: the default fields
+    const char* name;
+    bool each;
+    bool dry_run;
+    std::string input;
+    Files files;
+    Lines status;
+    int64_t left_out;
+    std::size_t questions;  // each answered OK
+  } cases[] = {
+      {"the first field named decides, even empty",
+       "my_sota_ref,MY_WWFF_REF",
+       "{QTH}.adi",
+       false,
+       false,
+       "<CALL:2>K1 <MY_WWFF_REF:7>KFF-001 <MY_SOTA_REF:0> <EOR>\r\n"
+       "<CALL:2>K2 <my_wwff_ref:7>KFF-001 <EOR>\r\n<CALL:2>K3 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n",
+       {{".adi", "<EOH>\r\n<CALL:2>K1 <MY_SOTA_REF:0> <MY_WWFF_REF:7>KFF-001 <EOR>\r\n"},
+        {"KFF-001.adi", "<EOH>\r\n<CALL:2>K2 <MY_WWFF_REF:7>KFF-001 <EOR>\r\n"}},
+       {"Wrote    1 QSOs to .adi", "Wrote    1 QSOs to KFF-001.adi",
+        "Left out 1 QSOs without MY_SOTA_REF or MY_WWFF_REF", ""},
+       1,
+       0},
+      {"an absent field is empty; records with one name share its file in input order",
+       nullptr,
+       "{CALL}-{QTH}.adi",
+       false,
+       false,
+       "<CALL:2>K1 <APP_N1MM_ROVERQTH:1>A <EOR>\r\n<APP_N1MM_ROVERQTH:1>A <BAND:2>6M <EOR>\r\n"
+       "<CALL:2>K1 <APP_N1MM_ROVERQTH:1>A <BAND:2>2M <EOR>\r\n",
+       {{"-A.adi", "<EOH>\r\n<BAND:2>6M <EOR>\r\n"},
+        {"K1-A.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n<BAND:2>2M <CALL:2>K1 <EOR>\r\n"}},
+       {"Wrote    1 QSOs to -A.adi", "Wrote    2 QSOs to K1-A.adi", ""},
+       0,
+       0},
+      {"names alike only once made safe never write one file twice",
+       nullptr,
+       "{CALL}.adi",
+       false,
+       false,
+       "<CALL:3>A/B <APP_N1MM_ROVERQTH:1>A <EOR>\r\n<CALL:3>A:B <APP_N1MM_ROVERQTH:1>A <EOR>\r\n"
+       "<CALL:3>A/B <APP_N1MM_ROVERQTH:1>B <EOR>\r\n",
+       {{"A_B.adi", "<EOH>\r\n<CALL:3>A/B <EOR>\r\n<CALL:3>A/B <EOR>\r\n"}},
+       {"Wrote    2 QSOs to A_B.adi", ""},
+       0,
+       1},
+      {"a list QTH puts the record into each item's file once",
+       "MY_POTA_REF",
+       nullptr,
+       true,
+       false,
+       "<CALL:2>K1 <MY_POTA_REF:24> K-0001 ,K-0002,,K-0001\t<EOR>\r\n"
+       "<CALL:2>K2 <MY_POTA_REF:6>K-0002 <EOR>\r\n<CALL:2>K3 <MY_POTA_REF:3> , <EOR>\r\n"
+       "<CALL:2>K4 <EOR>\r\n",
+       {{"rover_K-0001.adi",
+         "<EOH>\r\n<CALL:2>K1 <MY_POTA_REF:24> K-0001 ,K-0002,,K-0001\t <EOR>\r\n"},
+        {"rover_K-0002.adi",
+         "<EOH>\r\n<CALL:2>K1 <MY_POTA_REF:24> K-0001 ,K-0002,,K-0001\t <EOR>\r\n"
+         "<CALL:2>K2 <MY_POTA_REF:6>K-0002 <EOR>\r\n"}},
+       {"Wrote    1 QSOs to rover_K-0001.adi", "Wrote    2 QSOs to rover_K-0002.adi",
+        "Left out 2 QSOs without MY_POTA_REF", ""},
+       2,
+       0},
+      {"items that name one file give the record once",
+       "MY_POTA_REF",
+       "{CALL}.adi",
+       true,
+       false,
+       "<CALL:2>K1 <MY_POTA_REF:13>K-0001,K-0002 <EOR>\r\n",
+       {{"K1.adi", "<EOH>\r\n<CALL:2>K1 <MY_POTA_REF:13>K-0001,K-0002 <EOR>\r\n"}},
+       {"Wrote    1 QSOs to K1.adi", ""},
+       0,
+       0},
+      {"a dry run writes and asks nothing",
+       nullptr,
+       "{QTH}.adi",
+       true,
+       true,
+       "<CALL:2>K1 <APP_N1MM_ROVERQTH:3>A,B <EOR>\r\n<CALL:2>K2 <APP_N1MM_ROVERQTH:3>A/C <EOR>\r\n"
+       "<CALL:2>K3 <APP_N1MM_ROVERQTH:3>A:C <EOR>\r\n<CALL:2>K4 <APP_N1MM_ROVERQTH:3>A:C <EOR>\r\n",
+       {{"A.adi", "old"}},
+       {"Would not write 2 QSOs: another output is named A_C.adi", "",
+        "Would write    1 QSOs to A.adi", "Would write    1 QSOs to A_C.adi",
+        "Would write    1 QSOs to B.adi", ""},
+       0,
+       0},
+      {"a dry run shortens a long name in the middle, never half a letter",
+       nullptr,
+       "{QTH}.adi",
+       true,
+       true,
+       "<CALL:2>K1 <APP_N1MM_ROVERQTH:110>Полевой день ВКВ 2024 ровер RA3ABC окончательный "
+       "журнал для ARRL FN42 <EOR>\r\n",
+       {{"A.adi", "old"}},
+       {"Would write    1 QSOs to Полевой день ВКВ 2024 ровер RA...ательный журнал для ARRL "
+        "FN42.adi",
+        ""},
+       0,
+       0},
+      {"a dry run without outputs says so",
+       nullptr,
+       nullptr,
+       false,
+       true,
+       "<CALL:2>K1 <EOR>\r\n",
+       {{"A.adi", "old"}},
+       {"Would not create any output files!", "",
+        "Left out 1 QSOs without APP_N1MM_ROVERQTH or APP_WRITELOG_MYCTY", ""},
+       1,
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SplitSettings settings;
+    std::string error;
+    if (c.by != nullptr) {
+      ASSERT_TRUE(parse_field_list(c.by, settings.fields, error)) << error;
+    }
+    if (c.name != nullptr) {
+      ASSERT_TRUE(settings.name.parse(c.name, error)) << error;
+    }
+    settings.each = c.each;
+    settings.dry_run = c.dry_run;
+    settings.report_left_out = true;
+    SplitRun split;
+    split.settings = &settings;
+    split.host.answers.assign(c.questions, Answer::kOk);
+    // A file already there, so that a split that asked or wrote would show.
+    if (c.dry_run) write_bytes(split.dir / "A.adi", "old");
+    split.run(c.input);
+    EXPECT_EQ(split.outputs(), c.files);
+    EXPECT_EQ(status_lines(split.status), c.status);
+    EXPECT_EQ(split.left_out, c.left_out);
+    EXPECT_EQ(split.host.asked.size(), c.questions);
   }
 }
 

@@ -1,0 +1,132 @@
+#include "split/name_template.h"
+
+#include <cstring>
+
+#include "split/paths.h"
+
+namespace {
+
+constexpr char kDefault[] = "{LOG}_{QTH}.adi";
+
+// Why the text `text` cannot stand in a file name as written, or "" when it
+// can: the byte rule of output names leaves it as it is.
+std::string text_problem(const std::string& text) {
+  if (text.find_first_of("/\\") != std::string::npos)
+    return "a path separator ('/' or '\\') in the template";
+  std::string safe;
+  append_safe_text(safe, text.data(), text.size());
+  if (safe == text) return "";
+  std::size_t at = 0;
+  while (safe[at] == text[at]) ++at;
+  const auto byte = static_cast<unsigned char>(text[at]);
+  char shown[48];
+  if (byte >= 0x21 && byte < 0x7F) {
+    std::snprintf(shown, sizeof shown, "'%c' cannot stand in a file name", byte);
+  } else {
+    std::snprintf(shown, sizeof shown, "byte 0x%02x cannot stand in a file name", byte);
+  }
+  return shown;
+}
+
+}  // namespace
+
+bool is_field_name(const std::string& name) {
+  if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
+  for (char c : name)
+    if (c < ' ' || c > '~' || std::strchr(",:<>{}", c) != nullptr) return false;
+  return true;
+}
+
+std::string upper_cased(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+NameTemplate::NameTemplate() {
+  std::string unused;
+  parse(kDefault, unused);
+}
+
+bool NameTemplate::parse(const char* text, std::string& error) {
+  if (*text == '\0') {
+    error = "the template is empty";
+    return false;
+  }
+  std::vector<Part> parts;
+  std::string literal;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '}') {
+      error = "a '}' without its '{' in the template";
+      return false;
+    }
+    if (*p != '{') {
+      literal.push_back(*p);
+      continue;
+    }
+    const char* close = std::strchr(p + 1, '}');
+    const char* open = std::strchr(p + 1, '{');
+    if (close == nullptr || (open != nullptr && open < close)) {
+      error = "a '{' without its '}' in the template";
+      return false;
+    }
+    const std::string name = upper_cased(std::string(p + 1, close));
+    if (!is_field_name(name)) {
+      error = "{" + std::string(p + 1, close) + "} names no field";
+      return false;
+    }
+    if (!literal.empty()) parts.push_back({Kind::kText, std::move(literal)});
+    literal.clear();
+    const Kind kind = name == "LOG" ? Kind::kLog : name == "QTH" ? Kind::kQth : Kind::kField;
+    parts.push_back({kind, name});
+    p = close;
+  }
+  if (!literal.empty()) parts.push_back({Kind::kText, std::move(literal)});
+  for (const Part& part : parts) {
+    if (part.kind != Kind::kText) continue;
+    error = text_problem(part.text);
+    if (!error.empty()) return false;
+  }
+  parts_ = std::move(parts);
+  is_default_ = parts_.size() == 4 && parts_[0].kind == Kind::kLog &&
+                parts_[1].kind == Kind::kText && parts_[1].text == "_" &&
+                parts_[2].kind == Kind::kQth && parts_[3].kind == Kind::kText &&
+                parts_[3].text == ".adi";
+  return true;
+}
+
+const char* NameTemplate::value_of(const Part& part, const char* qth, const QsoRecord& record) {
+  if (part.kind == Kind::kQth) return qth;
+  const AdifField* field = find_field(record.fields, part.text.c_str());
+  return field != nullptr ? field->value : "";
+}
+
+void NameTemplate::render_raw(const std::string& log, const char* qth, const QsoRecord& record,
+                              std::string& out) const {
+  out.clear();
+  for (const Part& part : parts_) {
+    if (part.kind == Kind::kText) {
+      out.append(part.text);
+    } else if (part.kind == Kind::kLog) {
+      out.append(log);
+    } else {
+      out.append(value_of(part, qth, record));
+    }
+  }
+}
+
+void NameTemplate::append_safe(const std::string& log, const char* qth, const QsoRecord& record,
+                               std::string& out, Host& host) const {
+  for (const Part& part : parts_) {
+    if (part.kind == Kind::kText) {
+      out.append(part.text);
+    } else if (part.kind == Kind::kLog) {
+      out.append(log);
+    } else {
+      const char* value = value_of(part, qth, record);
+      std::string safe;
+      append_safe_text(safe, value, std::strlen(value));
+      out.append(host.file_name_text(safe));
+    }
+  }
+}
