@@ -1,20 +1,19 @@
 #include "adif/output_stream.h"
 
-OutputStream::OutputStream(std::FILE* file, std::size_t buffer_size)
-    : file_(file), buffer_(std::make_unique<char[]>(buffer_size)) {
-  // This stream does its own buffering; the runtime's would only copy again.
-  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
-  pos_ = buffer_.get();
-  end_ = pos_ + buffer_size;
+OutputStream::OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size)
+    : file_(std::move(file)), buffer_size_(buffer_size) {
+  allocate_buffer();
 }
 
-OutputStream::OutputStream(std::string& sink)
-    : sink_(&sink), buffer_(std::make_unique<char[]>(kBufferSize)) {
-  pos_ = buffer_.get();
-  end_ = pos_ + kBufferSize;
-}
+OutputStream::OutputStream(std::string& sink) : sink_(&sink) { allocate_buffer(); }
 
 OutputStream::~OutputStream() { close(); }
+
+void OutputStream::allocate_buffer() {
+  buffer_ = std::make_unique<char[]>(buffer_size_);
+  pos_ = buffer_.get();
+  end_ = pos_ + buffer_size_;
+}
 
 void OutputStream::flush() {
   auto pending = static_cast<std::size_t>(pos_ - buffer_.get());
@@ -22,7 +21,7 @@ void OutputStream::flush() {
   if (pending == 0 || closed_) return;
   if (sink_ != nullptr) {
     sink_->append(buffer_.get(), pending);
-  } else if (std::fwrite(buffer_.get(), 1, pending, file_) != pending) {
+  } else if (!file_->write(buffer_.get(), pending)) {
     ok_ = false;
   }
 }
@@ -39,17 +38,35 @@ void OutputStream::write_slow(const char* bytes, std::size_t count) {
   }
 }
 
+void OutputStream::suspend() {
+  if (closed_ || suspended_ || file_ == nullptr) return;
+  flush();
+  if (!file_->close()) ok_ = false;
+  // A write while suspended would be a caller's fault; with no room at all
+  // it could only reach reserve's null.
+  buffer_.reset();
+  pos_ = end_ = nullptr;
+  suspended_ = true;
+}
+
+bool OutputStream::resume() {
+  if (!suspended_) return true;
+  // Closed meanwhile (close_now): what comes is dropped, as on any closed
+  // stream, and needs a buffer to be dropped from.
+  if (!closed_ && !file_->reopen()) return false;
+  allocate_buffer();
+  suspended_ = false;
+  return true;
+}
+
 bool OutputStream::close() {
   if (closed_) return ok_;
-  flush();
+  if (!suspended_) flush();
   closed_ = true;
   if (file_ != nullptr) {
-    // A failed flush is not always reported again by fclose, so each step
-    // is checked on its own.
-    if (std::fflush(file_) != 0) ok_ = false;
-    if (std::ferror(file_)) ok_ = false;
-    if (std::fclose(file_) != 0) ok_ = false;
-    file_ = nullptr;
+    // A suspended stream let its file go already, and said then how it went.
+    if (!suspended_ && !file_->close()) ok_ = false;
+    file_.reset();
   }
   return ok_;
 }

@@ -2,18 +2,20 @@
 // A buffered output byte stream that remembers whether anything
 // went wrong: a short write, the final flush or the close. It is neither
 // copied nor moved (a buffer pointer into it would dangle); owners hold it
-// by unique_ptr.
+// by unique_ptr. A stream on a file may be suspended, its file let go and
+// its buffer freed, and resumed later to append more.
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "adif/output_sink.h"
+
 class OutputStream {
  public:
-  // Takes ownership of `file`, opened for writing in binary mode, and buffers
-  // up to `buffer_size` bytes before each write to it.
-  explicit OutputStream(std::FILE* file, std::size_t buffer_size = kBufferSize);
+  // Takes ownership of `file`, open for writing, and buffers up to
+  // `buffer_size` bytes before each write to it.
+  explicit OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size = kBufferSize);
   // Appends everything written to `sink`, which must outlive the stream.
   explicit OutputStream(std::string& sink);
   ~OutputStream();
@@ -41,6 +43,17 @@ class OutputStream {
   }
   void commit(char* written_end) { pos_ = written_end; }
 
+  // Writes out the buffer, lets the file go and frees the buffer: the file
+  // then holds every byte written so far. Nothing may be written until
+  // resume(). Does nothing on a closed or suspended stream.
+  void suspend();
+  // Takes the file up again after suspend(); false, leaving the stream
+  // suspended, when it is no longer the same file (OutputSink::reopen). True
+  // at once on a stream that is not suspended, and on a closed one (whose
+  // writes go nowhere).
+  bool resume();
+  bool suspended() const { return suspended_; }
+
   // Flushes and closes the file. Returns true when every byte reached the file
   // and the close succeeded; false once anything failed. Idempotent.
   bool close();
@@ -51,12 +64,15 @@ class OutputStream {
  private:
   void write_slow(const char* bytes, std::size_t count);
   void flush();
+  void allocate_buffer();
 
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<OutputSink> file_;
   std::string* sink_ = nullptr;
   std::unique_ptr<char[]> buffer_;
+  std::size_t buffer_size_ = kBufferSize;
   char* pos_ = nullptr;
   char* end_ = nullptr;
   bool ok_ = true;
   bool closed_ = false;
+  bool suspended_ = false;
 };

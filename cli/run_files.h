@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/file_identity.h"
+#include "platform/file_id_set.h"
 
 class RunFiles {
  public:
@@ -22,16 +22,16 @@ class RunFiles {
   // earlier log wrote.
   bool protects(const char* path) const;
 
-  // Notes an output file of the log being split, open on `output`.
-  void add_output(std::FILE* output);
+  // Notes an output file of the log being split, `output`.
+  void add_output(const platform::FileId& output);
 
   // Ends the log being split: its outputs now count for the ones after it.
   void end_log();
 
  private:
-  std::vector<platform::FileId> logs_;
-  std::vector<platform::FileId> written_;  // by the logs before the current one
-  std::vector<platform::FileId> writing_;  // by the current log
+  platform::FileIdSet logs_;
+  platform::FileIdSet written_;  // by the logs before the current one
+  platform::FileIdSet writing_;  // by the current log
   platform::FileId current_;
   bool has_current_ = false;
 };

@@ -46,14 +46,14 @@ bool TerminalHost::output_exists(const char* path) {
   return true;
 }
 
-std::FILE* TerminalHost::open_output(const char* path) {
+std::unique_ptr<OutputSink> TerminalHost::open_output(const char* path) {
   if (protected_by_run(path)) {
     print_visible_line(out_, path_line("varnel-split: ", path,
                                        " is another log or an earlier output of this run"));
     return nullptr;
   }
-  std::FILE* file = outputs_.open(path);
-  if (file != nullptr && run_files_ != nullptr) run_files_->add_output(file);
+  std::unique_ptr<platform::OutputFile> file = outputs_.open(path);
+  if (file != nullptr && run_files_ != nullptr) run_files_->add_output(file->id());
   return file;
 }
 

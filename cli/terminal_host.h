@@ -38,7 +38,8 @@ class TerminalHost : public Host {
   bool output_exists(const char* path) override;
   // Through platform::OutputFiles; a file the run protects is refused before
   // any open, and the refusal says why.
-  std::FILE* open_output(const char* path) override;
+  std::unique_ptr<OutputSink> open_output(const char* path) override;
+  std::size_t most_open_outputs() override { return outputs_.most_open(); }
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
   std::string file_name_text(const std::string& text) override {

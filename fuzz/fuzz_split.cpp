@@ -105,10 +105,11 @@ class ScriptedHost : public Host {
   bool output_exists(const char* path) override {
     return all_exist_ || platform::output_exists(path);
   }
-  std::FILE* open_output(const char* path) override {
+  std::unique_ptr<OutputSink> open_output(const char* path) override {
     if (dry_run_) fail("a dry run opened", path);
     return outputs_.open(path);
   }
+  std::size_t most_open_outputs() override { return outputs_.most_open(); }
 
  private:
   unsigned script_;

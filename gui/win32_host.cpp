@@ -37,7 +37,7 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
 
 bool Win32Host::output_exists(const char* path) { return platform::output_exists(path); }
 
-std::FILE* Win32Host::open_output(const char* path) { return outputs_.open(path); }
+std::unique_ptr<OutputSink> Win32Host::open_output(const char* path) { return outputs_.open(path); }
 
 bool Win32Host::stop_requested() {
   if (session_ == nullptr) return false;

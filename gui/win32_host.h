@@ -23,7 +23,8 @@ class Win32Host : public Host {
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override;
   // Both through platform/output_files.h.
   bool output_exists(const char* path) override;
-  std::FILE* open_output(const char* path) override;
+  std::unique_ptr<OutputSink> open_output(const char* path) override;
+  std::size_t most_open_outputs() override { return outputs_.most_open(); }
   // Takes the messages other programs send to this thread, a few times a
   // second, and answers whether the session has ended meanwhile.
   bool stop_requested() override;

@@ -1,26 +1,23 @@
 #include "platform/output_checks.h"
 
-#include <algorithm>
 #include <cwchar>
 
 #include "split/paths.h"
 
 namespace platform {
 
-Verdict output_verdict(const OpenedFile& file, const std::vector<FileId>& taken) {
+Verdict output_verdict(const OpenedFile& file, const FileIdSet& taken) {
   // A second name (a hard link) may stand outside the output folder, in a
   // snapshot or a backup: writing here would change the file seen there.
   if (!file.regular || file.links > 1 || !file.name_as_asked) return Verdict::kRefuse;
-  if (std::any_of(taken.begin(), taken.end(),
-                  [&](const FileId& id) { return same_file(file.id, id); }))
-    return Verdict::kRefuse;
+  if (taken.contains(file.id)) return Verdict::kRefuse;
   if (file.reparse_tag == 0) return Verdict::kWrite;
   // A link or junction would have the write land in another file; any other
   // tag (OneDrive's, a deduplicated or tiered file's) keeps the file here.
   return (file.reparse_tag & kNameSurrogateBit) != 0 ? Verdict::kRefuse : Verdict::kReopen;
 }
 
-bool may_write(const OpenedFile& file, const std::vector<FileId>& taken) {
+bool may_write(const OpenedFile& file, const FileIdSet& taken) {
   return output_verdict(file, taken) == Verdict::kWrite;
 }
 

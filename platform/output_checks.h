@@ -6,9 +6,8 @@
 // under Wine, a case-blind folder on Linux, a network share that will not
 // say a file's name).
 #include <cstdint>
-#include <vector>
 
-#include "platform/file_identity.h"
+#include "platform/file_id_set.h"
 
 namespace platform {
 
@@ -41,10 +40,10 @@ enum class Verdict {
 // that but a reparse point that does not stand for another name; refused
 // otherwise, for it would change a file the user did not name as this
 // output, or one the split is already writing.
-Verdict output_verdict(const OpenedFile& file, const std::vector<FileId>& taken);
+Verdict output_verdict(const OpenedFile& file, const FileIdSet& taken);
 
 // True when the verdict on `file` is kWrite.
-bool may_write(const OpenedFile& file, const std::vector<FileId>& taken);
+bool may_write(const OpenedFile& file, const FileIdSet& taken);
 
 // True when `again`, the name of `first` (whose verdict was kReopen) opened
 // the ordinary way, may be written: the same file on the same volume, still

@@ -1,11 +1,10 @@
 #include "platform/output_files.h"
 
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 #include <stdio.h>
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "split/paths.h"
@@ -133,6 +132,83 @@ void remove_when_closed(HANDLE handle) {
   CloseHandle(remover);
 }
 
+// The verdict on the file open on `handle`, opened as `path`, for a split
+// that has taken `taken`: a reparse point that keeps its data itself is
+// opened again through its filter, `handle` becoming that open's (or
+// INVALID_HANDLE_VALUE), and is written only when that reached the same file.
+// `created`: the file was made by this open, and no one's reparse point.
+Verdict checked_verdict(HANDLE& handle, const char* path, const FileIdSet& taken, bool created,
+                        OpenedFile& opened) {
+  opened = facts_of(handle);
+  if (opened.regular) opened.name_as_asked = opened_as_asked(handle, path);
+  Verdict verdict = output_verdict(opened, taken);
+  // A file made here is no one's reparse point; one that has become one at
+  // once is refused, and removed, as before.
+  if (verdict == Verdict::kReopen && !created)
+    verdict = reopen_through_filter(handle, path, opened) ? Verdict::kWrite : Verdict::kRefuse;
+  return verdict;
+}
+
+// Outputs open at once. Windows limits handles only by memory, but every open
+// output holds a buffer: past this many, the least recently written one is
+// closed until its next record.
+constexpr std::size_t kMostOpenOutputs = 8192;
+
+class HandleFile final : public OutputFile {
+ public:
+  HandleFile(const char* path, HANDLE handle, const FileId& id)
+      : OutputFile(id), path_(path), handle_(handle) {}
+  ~HandleFile() override { close(); }
+  HandleFile(const HandleFile&) = delete;
+  HandleFile& operator=(const HandleFile&) = delete;
+
+  bool write(const char* bytes, std::size_t count) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    while (count > 0) {
+      const DWORD piece = count < 0x40000000 ? static_cast<DWORD>(count) : 0x40000000;
+      DWORD done = 0;
+      if (!WriteFile(handle_, bytes, piece, &done, nullptr) || done == 0) return false;
+      bytes += done;
+      count -= done;
+      written_ += done;
+    }
+    return true;
+  }
+
+  bool close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != FALSE;
+  }
+
+  bool reopen() override {
+    if (handle_ != INVALID_HANDLE_VALUE) return true;
+    // Opened as the first open opened it, link or junction as itself, and
+    // checked as it was; the same file, holding only what was written here.
+    HANDLE handle =
+        CreateFileA(path_.c_str(), kAccess, kShare, nullptr, OPEN_EXISTING, kFlags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    OpenedFile opened;
+    const bool usable =
+        checked_verdict(handle, path_.c_str(), {}, false, opened) == Verdict::kWrite;
+    LARGE_INTEGER size{}, end{};
+    if (!usable || !same_file(opened.id, id()) || !GetFileSizeEx(handle, &size) ||
+        static_cast<uint64_t>(size.QuadPart) != written_ ||
+        !SetFilePointerEx(handle, end, nullptr, FILE_END)) {
+      if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+      return false;
+    }
+    handle_ = handle;
+    return true;
+  }
+
+ private:
+  std::string path_;
+  HANDLE handle_;
+  uint64_t written_ = 0;  // bytes in the file, all of them written here
+};
+
 }  // namespace
 
 bool output_exists(const char* path) {
@@ -148,11 +224,11 @@ bool output_exists(const char* path) {
   }
 }
 
-OutputFiles::OutputFiles(std::FILE* input) {
+OutputFiles::OutputFiles(std::FILE* input) : most_open_(kMostOpenOutputs) {
   if (input != nullptr) {
     FileId id;
     if (identity_of(input, id)) {
-      taken_.push_back(id);
+      taken_.add(id);
     } else {
       input_unknown_ = true;
     }
@@ -163,49 +239,43 @@ OutputFiles::OutputFiles(std::FILE* input) {
   // took over from a Unix shell is not.
   for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
     FileId id;
-    if (identity_of_handle(GetStdHandle(which), id)) taken_.push_back(id);
+    if (identity_of_handle(GetStdHandle(which), id)) taken_.add(id);
   }
 }
 
-std::FILE* OutputFiles::open(const char* path) {
+std::unique_ptr<OutputFile> OutputFiles::open(const char* path) {
   if (input_unknown_) return nullptr;
   bool created = false;
   HANDLE handle = open_or_create(path, created);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
 
   // Checked on the open handle, not the name; only then is the file emptied.
-  OpenedFile opened = facts_of(handle);
-  if (opened.regular) opened.name_as_asked = opened_as_asked(handle, path);
-  Verdict verdict = output_verdict(opened, taken_);
-  // A file made here is no one's reparse point; one that has become one at
-  // once is refused, and removed, as before.
-  if (verdict == Verdict::kReopen && !created) {
-    verdict = reopen_through_filter(handle, path, opened) ? Verdict::kWrite : Verdict::kRefuse;
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  OpenedFile opened;
+  const Verdict verdict = checked_verdict(handle, path, taken_, created, opened);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  std::unique_ptr<OutputFile> file;
+  try {
+    if (verdict == Verdict::kWrite && SetEndOfFile(handle))
+      file = std::make_unique<HandleFile>(path, handle, opened.id);
+  } catch (const std::bad_alloc&) {
+    if (created) remove_when_closed(handle);
+    CloseHandle(handle);
+    throw;
   }
-  const bool usable = verdict == Verdict::kWrite && SetEndOfFile(handle);
-  // From here the descriptor, and then the stream, own the handle.
-  const int fd =
-      usable ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
-  std::FILE* file = fd != -1 ? _fdopen(fd, "wb") : nullptr;
   if (file == nullptr) {
     // Through the handle, never by name: the file made here goes, and
     // whatever the name may lead to by now stays.
     if (created) remove_when_closed(handle);
-    if (fd != -1) {
-      _close(fd);
-    } else {
-      CloseHandle(handle);
-    }
+    CloseHandle(handle);
     return nullptr;
   }
-  taken_.push_back(opened.id);
+  taken_.add(opened.id);
   return file;
 }
 
 void allow_many_open_files() {
-  // The newer runtime takes up to 8192 streams, the older msvcrt.dll 2048.
-  if (_setmaxstdio(8192) == -1) _setmaxstdio(2048);
+  // Nothing to raise: outputs are handles, not the C runtime's streams
+  // (which msvcrt.dll stops at 2048), and handles are limited only by memory.
 }
 
 }  // namespace platform

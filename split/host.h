@@ -3,8 +3,11 @@
 // to the user, whether an output file already exists, opening one, and
 // whether the user has asked the split to stop. The Windows program, the
 // command-line tool and the tests each supply their own.
-#include <cstdio>
+#include <cstddef>
+#include <memory>
 #include <string>
+
+#include "adif/output_sink.h"
 
 enum class Buttons { kYesNoCancel, kOkCancel };  // the first button is the default
 enum class Icon { kQuestion, kError };
@@ -22,11 +25,15 @@ class Host {
   // failure to find out counts as existing, so the user gets asked.
   virtual bool output_exists(const char* path) = 0;
   // Opens `path` for writing as bytes, emptied and positioned at 0, and hands
-  // the stream to the caller; null when it cannot or must not be written
+  // the file to the caller; null when it cannot or must not be written
   // (anything but a plain file with this one name, a link, the input, the
   // standard output or error, or a file this split already writes, under any
   // name).
-  virtual std::FILE* open_output(const char* path) = 0;
+  virtual std::unique_ptr<OutputSink> open_output(const char* path) = 0;
+  // How many outputs may be open at once (at least 1). Past it, the split
+  // closes the output it wrote least recently, and reopens it for its next
+  // record.
+  virtual std::size_t most_open_outputs() = 0;
   // True once the user has asked the split to stop (an interrupt signal, the
   // end of the Windows session). Asked between lines and after a Cancel, so
   // a stopped split ends as Cancel ends it, every file after a whole record.

@@ -38,13 +38,19 @@ std::unique_ptr<QthFile> split(std::unique_ptr<QthFile> t) {
 
 // The open-failure box: OK skips the QTH for the rest of the split; Cancel,
 // or a box closed any other way, ends the split.
-std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Host& host) {
+// True on OK, which skips the entry's QTH.
+bool skip_after_open_failure(QthFile& entry, Host& host) {
   // The file name shows whole, however deep the folder: it says which QTH
   // is left out.
   char text[kMessageSize];
-  format_path_message(text, sizeof text, "Could not open output file ", entry->path.c_str(), "\n");
-  if (host.ask(text, "Error", Buttons::kOkCancel, Icon::kError) != Answer::kOk) return nullptr;
-  entry->skip = 1;
+  format_path_message(text, sizeof text, "Could not open output file ", entry.path.c_str(), "\n");
+  if (host.ask(text, "Error", Buttons::kOkCancel, Icon::kError) != Answer::kOk) return false;
+  entry.skip = 1;
+  return true;
+}
+
+std::unique_ptr<QthFile> report_open_failure(std::unique_ptr<QthFile> entry, Host& host) {
+  if (!skip_after_open_failure(*entry, host)) return nullptr;
   return entry;
 }
 
@@ -116,18 +122,21 @@ std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Ho
     }
   }
 
-  std::FILE* file = host.open_output(entry->path.c_str());
+  std::unique_ptr<OutputSink> file = host.open_output(entry->path.c_str());
   if (file == nullptr) return report_open_failure(std::move(entry), host);
-  try {
-    entry->stream = std::make_unique<OutputStream>(
-        file, open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
-  } catch (const std::bad_alloc&) {
-    // The stream never took the file over; the split ends on this error.
-    std::fclose(file);
-    throw;
-  }
+  entry->stream = std::make_unique<OutputStream>(
+      std::move(file), open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
   open_paths.add(entry->path);
   return entry;
+}
+
+bool ready_qth_file(QthFile& entry, Host& host, RecentOutputs& recent) {
+  if (entry.stream->suspended()) {
+    recent.make_room(host.most_open_outputs());
+    if (!entry.stream->resume()) return skip_after_open_failure(entry, host);
+  }
+  recent.use(entry);
+  return true;
 }
 
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,

@@ -8,6 +8,7 @@
 
 #include "adif/output_stream.h"
 #include "split/host.h"
+#include "split/recent_outputs.h"
 #include "split/status.h"
 
 struct QthFile {
@@ -19,6 +20,8 @@ struct QthFile {
   int32_t level = 0;
   std::unique_ptr<QthFile> left;
   std::unique_ptr<QthFile> right;
+  QthFile* newer = nullptr;  // neighbours among the open outputs (RecentOutputs)
+  QthFile* older = nullptr;
 };
 
 // Output files this split has open, so that two QTHs naming the same file
@@ -50,6 +53,20 @@ std::unique_ptr<QthFile> create_qth_file(const char* qth, const char* input_path
 // is keyed by `key` and writes the file at `path`.
 std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Host& host,
                                            OpenPaths& open_paths);
+
+// Readies `entry`, which has a stream, for its next record: an output that
+// let its file go to stay under the host's limit takes it up again, after
+// the least recently written ones made room. When the name no longer leads
+// to the same file, that is an open failure: the user is asked as after a
+// failed open, and on OK nothing more is written for the QTH, its file
+// keeping the records written so far. Returns false on Cancel; the caller
+// writes only when the entry is not skipped afterwards.
+bool ready_qth_file(QthFile& entry, Host& host, RecentOutputs& recent);
+// The same, at the cost of one comparison for the QTH written last: a
+// rover's records come in runs from one QTH.
+inline bool ready_for_record(QthFile& entry, Host& host, RecentOutputs& recent) {
+  return recent.is_newest(entry) || ready_qth_file(entry, host, recent);
+}
 
 // Inserts `entry`, whose QTH is not yet in the tree, and returns the new root.
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,

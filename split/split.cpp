@@ -52,6 +52,7 @@ struct SplitState {
   std::string key;
   std::string item;
   std::vector<const QthFile*> written;  // the outputs the record went to (a list QTH)
+  RecentOutputs recent{};
 };
 
 // The field that names the record's QTH, or null: the first of `fields` the
@@ -90,6 +91,8 @@ bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state
   }
   QthFile* entry = find_qth_file(state.registry.get(), key);
   if (entry == nullptr) {
+    // Room for the open that may follow, before it.
+    state.recent.make_room(state.host.most_open_outputs());
     std::unique_ptr<QthFile> created = create_output(record, qth, key, state);
     if (!created) return false;
     entry = created.get();
@@ -109,7 +112,9 @@ bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state
     entry->qso_count += 1;
     return true;
   }
-  if (!entry->stream) return true;
+  if (!entry->stream || entry->skip) return true;
+  if (!ready_for_record(*entry, state.host, state.recent)) return false;
+  if (entry->skip) return true;
 
   OutputStream& out = *entry->stream;
   if (entry->qso_count == 0) out.write(kAdifHeaderLine, 7);

@@ -1,11 +1,13 @@
 // varnel-split as a user runs it: the golden cases in a temporary folder, the
 // command line's errors, and the questions on a terminal.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -493,6 +495,48 @@ TEST(VarnelSplit, OutputsThatMustNotBeWrittenAreReported) {
     }
     fs::remove_all(work);
   }
+}
+
+// A log of 20,000 QTHs under a limit of 1,024 open files: every QTH gets its
+// file, whole, the outputs closed and reopened as they take turns, and the
+// status lines are those of any split.
+TEST(VarnelSplit, MoreQthsThanOpenFilesAreAllWritten) {
+  constexpr int kQths = 20000;
+  // Many small files: in memory where the system has a folder for that, so
+  // that the test waits on the turns of the descriptors, not on a busy disk.
+  const bool in_memory = fs::is_directory("/dev/shm") && access("/dev/shm", W_OK) == 0;
+  const fs::path work = golden::make_temp_folder("cli-many", in_memory ? "/dev/shm" : "");
+  ASSERT_FALSE(work.empty());
+  // Two rounds in the same order: in the second, every output must be
+  // reopened, and the one it closes to make room is the next one needed.
+  auto record = [](int qth, const char* call) {
+    const std::string name = "Q" + std::to_string(qth);
+    return "<CALL:" + std::to_string(std::strlen(call)) + ">" + call +
+           " <APP_N1MM_ROVERQTH:" + std::to_string(name.size()) + ">" + name + " <EOR>\r\n";
+  };
+  {
+    std::ofstream log(work / "rover.adi", std::ios::binary);
+    for (const char* call : {"K1AA", "W9ZZZ"})
+      for (int i = 0; i < kQths; ++i) log << record(i, call);
+  }
+  Outcome run = run_in(work, "ulimit -n 1024 && " + binary + " rover.adi");
+
+  EXPECT_EQ(0, run.exit_code);
+  EXPECT_EQ("", run.err.substr(0, 200));
+  std::istringstream lines(run.out);
+  std::string line;
+  std::map<std::string, int> wrote;
+  while (std::getline(lines, line) && !line.empty()) wrote[line] += 1;
+  EXPECT_EQ(wrote.size(), static_cast<std::size_t>(kQths)) << run.out.substr(0, 200);
+  int whole = 0;
+  for (int i = 0; i < kQths; ++i) {
+    const std::string name = "rover_Q" + std::to_string(i) + ".adi";
+    whole +=
+        wrote.count("Wrote    2 QSOs to " + name) == 1 &&
+        golden::read_bytes(work / name) == "<EOH>\r\n<CALL:4>K1AA <EOR>\r\n<CALL:5>W9ZZZ <EOR>\r\n";
+  }
+  EXPECT_EQ(kQths, whole);
+  fs::remove_all(work);
 }
 
 // Where the input's size cannot be known (a pipe), a corrupt length gathers

@@ -281,6 +281,27 @@ TEST_F(Window, SplitShowsStatusGroupsAndExtentOnlyGrows) {
   FindClose(search);
 }
 
+// More QTHs than msvcrt.dll has streams (2,048): each gets its file, with no
+// box, and the status list says so for every one.
+TEST_F(Window, SplitOfThousandsOfQthsWritesEveryFileWithoutABox) {
+  constexpr int kQths = 3000;
+  std::string log;
+  for (int i = 0; i < kQths; ++i) log += record(("Q" + std::to_string(i)).c_str());
+  choose(write_file("many.adi", log));
+  EXPECT_EQ(command(ID_SPLIT), 0);
+  EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+  const std::vector<std::string> shown = lines(status_list);
+  const auto wrote = std::count_if(shown.begin(), shown.end(), [](const std::string& line) {
+    return line.rfind("Wrote    1 QSOs to many_Q", 0) == 0;
+  });
+  EXPECT_EQ(wrote, kQths);
+  EXPECT_EQ(shown.size(), static_cast<size_t>(kQths) + 1);
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    files += entry.path().filename().string().rfind("many_Q", 0) == 0;
+  EXPECT_EQ(files, kQths);
+}
+
 // A QTH that spells another file's short name would open and replace that
 // file: it gets the open-failure box, and the file keeps its bytes.
 TEST_F(Window, SplitNeverWritesAFileThroughItsShortName) {

@@ -175,6 +175,76 @@ TEST(SplitByQth, TwoQthsNamingOneFileNeverWriteItTwice) {
   EXPECT_EQ(status_lines(split.status), (Lines{"Wrote    2 QSOs to rover_A_B.adi", ""}));
 }
 
+// Under a host's limit on open outputs, the one written least recently is
+// closed and reopened for its next record: every file gets the same bytes
+// and lines as with no limit. A closed output whose name leads to another
+// file by then gets the open-failure question, and that file is left alone.
+TEST(SplitByQth, OutputsTakeTurnsUnderTheHostsLimit) {
+  auto record = [](const char* call, const char* qth) {
+    return std::string("<CALL:2>") + call + " <APP_N1MM_ROVERQTH:1>" + qth + " <EOR>\r\n";
+  };
+  const std::string input = record("K1", "A") + record("K2", "B") + record("K3", "A") +
+                            record("K4", "C") + record("K5", "B") + record("K6", "A");
+  const Files all{
+      {"rover_A.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n<CALL:2>K3 <EOR>\r\n<CALL:2>K6 <EOR>\r\n"},
+      {"rover_B.adi", "<EOH>\r\n<CALL:2>K2 <EOR>\r\n<CALL:2>K5 <EOR>\r\n"},
+      {"rover_C.adi", "<EOH>\r\n<CALL:2>K4 <EOR>\r\n"}};
+  const Lines wrote{"Wrote    3 QSOs to rover_A.adi", "Wrote    2 QSOs to rover_B.adi",
+                    "Wrote    1 QSOs to rover_C.adi", ""};
+  struct Case {
+    const char* what;
+    std::size_t most_open;
+    bool replace_a;  // rover_A.adi moved away and another file made there before the third line
+    Answer answer;   // to the open-failure question
+    Files files;
+    Lines lines;
+  } cases[] = {
+      {"one at a time", 1, false, Answer::kOk, all, wrote},
+      {"two at a time", 2, false, Answer::kOk, all, wrote},
+      {"all at once", 3, false, Answer::kOk, all, wrote},
+      {"replaced, then OK",
+       1,
+       true,
+       Answer::kOk,
+       {{"rover_A.adi", "planted"},
+        {"moved.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"},
+        *all.find("rover_B.adi"),
+        *all.find("rover_C.adi")},
+       {"Wrote    1 QSOs to rover_A.adi", "Wrote    2 QSOs to rover_B.adi",
+        "Wrote    1 QSOs to rover_C.adi", ""}},
+      {"replaced, then Cancel",
+       1,
+       true,
+       Answer::kCancel,
+       {{"rover_A.adi", "planted"},
+        {"moved.adi", "<EOH>\r\n<CALL:2>K1 <EOR>\r\n"},
+        {"rover_B.adi", "<EOH>\r\n<CALL:2>K2 <EOR>\r\n"}},
+       {"Wrote    1 QSOs to rover_A.adi", "Wrote    1 QSOs to rover_B.adi", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SplitRun split;
+    split.host.most_open = c.most_open;
+    split.host.answers = {c.answer};
+    const std::string a = split.dir / "rover_A.adi";
+    if (c.replace_a) {
+      // A's file lives on under another name, so no output made later can
+      // come to have its identity.
+      split.host.on_look = [&](int look) {
+        if (look != 3) return;
+        std::filesystem::rename(a, split.dir / "moved.adi");
+        write_bytes(a, "planted");
+      };
+    }
+    split.run(input);
+    EXPECT_EQ(split.outputs(), c.files);
+    EXPECT_EQ(status_lines(split.status), c.lines);
+    EXPECT_EQ(split.cancelled, c.answer == Answer::kCancel && c.replace_a);
+    ASSERT_EQ(split.host.asked.size(), c.replace_a ? 1u : 0u);
+    if (c.replace_a) EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + a + "\n");
+  }
+}
+
 // varnel-split's settings: the fields a QTH comes from, named outputs, list
 // QTHs, dry runs and the line for records left out.
 TEST(SplitByQth, SettingsChooseTheQthTheNamesAndTheFiles) {

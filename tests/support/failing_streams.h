@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <string>
 
+#include "adif/output_sink.h"
+
 // The folder `folder` open as a stream for reading, on which every read
 // fails; null when it cannot be opened. POSIX opens a folder with fopen (its
 // reads fail with EISDIR); Windows refuses that, but opens one as a handle
@@ -36,14 +38,10 @@ inline std::FILE* open_folder_for_reading(const std::string& folder) {
 #endif
 }
 
-// A stream on which every write fails, as on a full disk; null when it cannot
-// be opened. On Linux that is /dev/full. Windows has no full device, so there
-// the null device opened only for reading stands in: its writes fail as a
-// full disk's would, and nothing else about it is used.
-inline std::FILE* open_failing_writes() {
-#ifdef _WIN32
-  return std::fopen("NUL", "rb");
-#else
-  return std::fopen("/dev/full", "wb");
-#endif
-}
+// An output file on which every write fails, as on a full disk.
+class FullDiskSink : public OutputSink {
+ public:
+  bool write(const char*, std::size_t) override { return false; }
+  bool close() override { return true; }
+  bool reopen() override { return true; }
+};

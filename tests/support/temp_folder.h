@@ -9,13 +9,14 @@
 #include <string>
 
 // Makes "varnel-LABEL-xxxxxx" in the temporary folder (TMPDIR or /tmp on
-// POSIX, TEMP on Windows) and returns its path; an empty path when none could
-// be made. Creating the folder is what claims a name, so tests run in
-// parallel never share one.
-inline std::filesystem::path make_temp_folder(const std::string& label) {
+// POSIX, TEMP on Windows), or in `base` when one is given, and returns its
+// path; an empty path when none could be made. Creating the folder is what
+// claims a name, so tests run in parallel never share one.
+inline std::filesystem::path make_temp_folder(const std::string& label,
+                                              std::filesystem::path base = {}) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const fs::path base = fs::temp_directory_path(error);
+  if (base.empty()) base = fs::temp_directory_path(error);
   if (error) return {};
   static std::mt19937_64 random(
       std::random_device{}() ^
