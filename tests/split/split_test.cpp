@@ -241,7 +241,9 @@ TEST(SplitByQth, OutputsTakeTurnsUnderTheHostsLimit) {
     EXPECT_EQ(status_lines(split.status), c.lines);
     EXPECT_EQ(split.cancelled, c.answer == Answer::kCancel && c.replace_a);
     ASSERT_EQ(split.host.asked.size(), c.replace_a ? 1u : 0u);
-    if (c.replace_a) EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + a + "\n");
+    if (c.replace_a) {
+      EXPECT_EQ(split.host.asked[0].text, "Could not open output file " + a + "\n");
+    }
   }
 }
 
