@@ -1,7 +1,8 @@
 #include "adif/output_stream.h"
 
-OutputStream::OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size)
-    : file_(std::move(file)), buffer_size_(buffer_size) {
+OutputStream::OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size,
+                           std::size_t* growth_room)
+    : file_(std::move(file)), buffer_size_(buffer_size), growth_room_(growth_room) {
   allocate_buffer();
 }
 
@@ -26,9 +27,19 @@ void OutputStream::flush() {
   }
 }
 
+void OutputStream::make_room() {
+  flush();
+  if (growth_room_ == nullptr || buffer_size_ >= kBufferSize || closed_) return;
+  const std::size_t growth = kBufferSize - buffer_size_;
+  if (*growth_room_ < growth) return;
+  *growth_room_ -= growth;
+  buffer_size_ = kBufferSize;
+  allocate_buffer();  // the old buffer was empty
+}
+
 void OutputStream::write_slow(const char* bytes, std::size_t count) {
   while (count > 0) {
-    if (pos_ == end_) flush();
+    if (pos_ == end_) make_room();
     auto room = static_cast<std::size_t>(end_ - pos_);
     std::size_t take = count < room ? count : room;
     std::memcpy(pos_, bytes, take);

@@ -14,8 +14,13 @@
 class OutputStream {
  public:
   // Takes ownership of `file`, open for writing, and buffers up to
-  // `buffer_size` bytes before each write to it.
-  explicit OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size = kBufferSize);
+  // `buffer_size` bytes before each write to it. A smaller buffer than
+  // kBufferSize grows to it the first time it fills, when `growth_room`
+  // (shared by the streams of one split) still holds the difference, which
+  // it then gives up: a file that gets most of the records is written in
+  // large pieces, however many files were opened before it.
+  explicit OutputStream(std::unique_ptr<OutputSink> file, std::size_t buffer_size = kBufferSize,
+                        std::size_t* growth_room = nullptr);
   // Appends everything written to `sink`, which must outlive the stream.
   explicit OutputStream(std::string& sink);
   ~OutputStream();
@@ -37,7 +42,7 @@ class OutputStream {
   char* reserve(std::size_t count) {
     if (count > static_cast<std::size_t>(end_ - pos_)) {
       if (count > static_cast<std::size_t>(end_ - buffer_.get())) return nullptr;
-      flush();
+      make_room();
     }
     return pos_;
   }
@@ -64,12 +69,15 @@ class OutputStream {
  private:
   void write_slow(const char* bytes, std::size_t count);
   void flush();
+  // Writes out a full buffer, and grows it when it may.
+  void make_room();
   void allocate_buffer();
 
   std::unique_ptr<OutputSink> file_;
   std::string* sink_ = nullptr;
   std::unique_ptr<char[]> buffer_;
   std::size_t buffer_size_ = kBufferSize;
+  std::size_t* growth_room_ = nullptr;
   char* pos_ = nullptr;
   char* end_ = nullptr;
   bool ok_ = true;

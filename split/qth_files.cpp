@@ -11,7 +11,9 @@ namespace {
 
 // A rover log names a handful of QTHs, whose files get a buffer big enough to
 // write in few large pieces. A log of thousands of QTHs must not cost that
-// much memory per file: past the first ones, each file gets a small buffer.
+// much memory per file: past the first ones, each file gets a small buffer,
+// which grows when that file fills it (a split by date writes each day's
+// file in turn, and hundreds of them).
 constexpr std::size_t kRoomyFiles = 32;
 constexpr std::size_t kSmallBuffer = 4096;
 
@@ -125,7 +127,8 @@ std::unique_ptr<QthFile> create_named_file(const char* key, std::string path, Ho
   std::unique_ptr<OutputSink> file = host.open_output(entry->path.c_str());
   if (file == nullptr) return report_open_failure(std::move(entry), host);
   entry->stream = std::make_unique<OutputStream>(
-      std::move(file), open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer);
+      std::move(file), open_paths.size() < kRoomyFiles ? OutputStream::kBufferSize : kSmallBuffer,
+      open_paths.growth_room());
   open_paths.add(entry->path);
   return entry;
 }

@@ -32,8 +32,12 @@ class OpenPaths {
   bool contains(const std::string& path) const;
   void add(const std::string& path);
   std::size_t size() const { return keys_.size(); }
+  // Buffer memory the outputs' small buffers may still grow by
+  // (OutputStream): enough for a few hundred busy files.
+  std::size_t* growth_room() { return &growth_room_; }
 
  private:
+  std::size_t growth_room_ = 8u << 20;
   static std::string key(const std::string& path);
   std::unordered_set<std::string> keys_;
 };

@@ -153,3 +153,54 @@ TEST(AdifWriter, DeclaredLengthIsNotWhatIsWritten) {
 }
 
 }  // namespace
+
+// Counts the pieces a stream writes and keeps their bytes.
+class PieceSink : public OutputSink {
+ public:
+  explicit PieceSink(std::string& bytes, int& pieces) : bytes_(bytes), pieces_(pieces) {}
+  bool write(const char* bytes, std::size_t count) override {
+    bytes_.append(bytes, count);
+    pieces_ += 1;
+    return true;
+  }
+  bool close() override { return true; }
+  bool reopen() override { return true; }
+
+ private:
+  std::string& bytes_;
+  int& pieces_;
+};
+
+// A small buffer grows to the full size the first time it fills, while the
+// split's room for growth lasts; either way every byte arrives in order.
+TEST(OutputStream, SmallBuffersGrowWhileThereIsRoom) {
+  const std::size_t big = OutputStream::kBufferSize;
+  const struct {
+    std::size_t room;
+    int first_pieces;   // 100,000 bytes through a 4,096-byte buffer
+    int second_pieces;  // then as much through a second stream sharing the room
+    std::size_t room_left;
+  } rows[] = {
+      {0, 25, 25, 0},
+      {big - 4096 - 1, 25, 25, big - 4096 - 1},
+      {big - 4096, 4, 25, 0},       // 4,096, two of 32,768 and the rest
+      {2 * (big - 4096), 4, 4, 0},  // room for both
+      {2 * (big - 4096) + 7, 4, 4, 7},
+  };
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text.push_back(static_cast<char>('a' + i % 26));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.room);
+    std::size_t room = row.room;
+    for (int pieces_wanted : {row.first_pieces, row.second_pieces}) {
+      std::string bytes;
+      int pieces = 0;
+      OutputStream out(std::make_unique<PieceSink>(bytes, pieces), 4096, &room);
+      for (std::size_t at = 0; at < text.size(); at += 1000) out.write(text.data() + at, 1000);
+      ASSERT_TRUE(out.close());
+      EXPECT_EQ(bytes, text);
+      EXPECT_EQ(pieces, pieces_wanted);
+    }
+    EXPECT_EQ(room, row.room_left);
+  }
+}
