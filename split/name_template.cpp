@@ -95,38 +95,35 @@ bool NameTemplate::parse(const char* text, std::string& error) {
   return true;
 }
 
-const char* NameTemplate::value_of(const Part& part, const char* qth, const QsoRecord& record) {
-  if (part.kind == Kind::kQth) return qth;
-  const AdifField* field = find_field(record.fields, part.text.c_str());
-  return field != nullptr ? field->value : "";
+template <class AppendValue>
+void NameTemplate::append_name(const std::string& log, const char* qth, const QsoRecord& record,
+                               std::string& out, AppendValue append_value) const {
+  for (const Part& part : parts_) {
+    if (part.kind == Kind::kText) {
+      out.append(part.text);
+    } else if (part.kind == Kind::kLog) {
+      out.append(log);
+    } else if (part.kind == Kind::kQth) {
+      append_value(out, qth);
+    } else {
+      const AdifField* field = find_field(record.fields, part.text.c_str());
+      append_value(out, field != nullptr ? field->value : "");
+    }
+  }
 }
 
 void NameTemplate::render_raw(const std::string& log, const char* qth, const QsoRecord& record,
                               std::string& out) const {
   out.clear();
-  for (const Part& part : parts_) {
-    if (part.kind == Kind::kText) {
-      out.append(part.text);
-    } else if (part.kind == Kind::kLog) {
-      out.append(log);
-    } else {
-      out.append(value_of(part, qth, record));
-    }
-  }
+  append_name(log, qth, record, out,
+              [](std::string& name, const char* value) { name.append(value); });
 }
 
 void NameTemplate::append_safe(const std::string& log, const char* qth, const QsoRecord& record,
                                std::string& out, Host& host) const {
-  for (const Part& part : parts_) {
-    if (part.kind == Kind::kText) {
-      out.append(part.text);
-    } else if (part.kind == Kind::kLog) {
-      out.append(log);
-    } else {
-      const char* value = value_of(part, qth, record);
-      std::string safe;
-      append_safe_text(safe, value, std::strlen(value));
-      out.append(host.file_name_text(safe));
-    }
-  }
+  append_name(log, qth, record, out, [&host](std::string& name, const char* value) {
+    std::string safe;
+    append_safe_text(safe, value, std::strlen(value));
+    name.append(host.file_name_text(safe));
+  });
 }

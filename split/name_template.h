@@ -52,8 +52,11 @@ class NameTemplate {
     Kind kind;
     std::string text;  // the text itself, or the field's name
   };
-  // A value from the record: the QTH or the field's, "" when absent.
-  static const char* value_of(const Part& part, const char* qth, const QsoRecord& record);
+  // Appends the name to `out`, each value from the record (the QTH's or the
+  // field's, "" when absent) as `append_value(out, value)` puts it.
+  template <class AppendValue>
+  void append_name(const std::string& log, const char* qth, const QsoRecord& record,
+                   std::string& out, AppendValue append_value) const;
 
   std::vector<Part> parts_;
   bool is_default_ = true;

@@ -7,6 +7,7 @@
 
 #include "adif/reader.h"
 #include "adif/writer.h"
+#include "split/list_items.h"
 #include "split/paths.h"
 #include "split/planned_files.h"
 #include "split/qth_files.h"
@@ -124,25 +125,16 @@ bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state
   return true;
 }
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
-
 // Writes the record to the output of each item of the QTH `list`; a list
 // without items leaves the record out.
 bool write_to_each(const QsoRecord& record, const char* list, SplitState& state) {
   state.written.clear();
-  for (const char* p = list;; ++p) {
-    const char* end = p + std::strcspn(p, ",");
-    const char* first = p;
-    const char* last = end;
-    while (first != last && blank(*first)) ++first;
-    while (last != first && blank(last[-1])) --last;
-    if (first != last) {
-      state.item.assign(first, last);
-      if (!write_to_output(record, state.item.c_str(), state)) return false;
-    }
-    if (*end == '\0') break;
-    p = end;
-  }
+  const bool go_on = for_each_list_item(list, [&](const char* first, const char* last) {
+    if (first == last) return true;
+    state.item.assign(first, last);
+    return write_to_output(record, state.item.c_str(), state);
+  });
+  if (!go_on) return false;
   if (state.written.empty()) state.left_out += 1;
   return true;
 }

@@ -4,22 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "split/list_items.h"
 #include "split/paths.h"
-
-namespace {
-
-bool blank(char c) { return c == ' ' || c == '\t'; }
-
-}  // namespace
 
 bool parse_field_list(const char* list, std::vector<std::string>& fields, std::string& error) {
   std::vector<std::string> names;
-  for (const char* p = list;; ++p) {
-    const char* end = p + std::strcspn(p, ",");
-    const char* first = p;
-    const char* last = end;
-    while (first != last && blank(*first)) ++first;
-    while (last != first && blank(last[-1])) --last;
+  const bool read = for_each_list_item(list, [&](const char* first, const char* last) {
     const std::string name = upper_cased(std::string(first, last));
     if (name.empty()) {
       error = "an empty field name in \"" + std::string(list) + "\"";
@@ -30,11 +20,10 @@ bool parse_field_list(const char* list, std::vector<std::string>& fields, std::s
       return false;
     }
     names.push_back(name);
-    if (*end == '\0') break;
-    p = end;
-  }
-  fields = std::move(names);
-  return true;
+    return true;
+  });
+  if (read) fields = std::move(names);
+  return read;
 }
 
 std::string left_out_line(const std::vector<std::string>& fields, int64_t count) {
