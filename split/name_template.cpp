@@ -1,5 +1,6 @@
 #include "split/name_template.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "split/paths.h"
@@ -38,8 +39,9 @@ bool is_field_name(const std::string& name) {
 }
 
 std::string upper_cased(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
   return text;
 }
 

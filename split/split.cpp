@@ -1,5 +1,6 @@
 #include "split/split.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -81,9 +82,9 @@ std::unique_ptr<QthFile> create_output(const QsoRecord& record, const char* qth,
   return create_named_file(key, std::move(path), state.host, state.open_paths);
 }
 
-// Writes the record to the output it names at `qth`. Returns false when the
-// user cancelled, which ends the split.
-bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state) {
+// The entry of the output the record names at `qth`, made when met for the
+// first time. Null when the user cancelled.
+QthFile* output_entry(const QsoRecord& record, const char* qth, SplitState& state) {
   // The default names are the QTH's, one for one: the QTH alone is the key.
   const char* key = qth;
   if (!state.settings.name.is_default()) {
@@ -91,24 +92,31 @@ bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state
     key = state.key.c_str();
   }
   QthFile* entry = find_qth_file(state.registry.get(), key);
-  if (entry == nullptr) {
-    // Room for the open that may follow, before it.
-    state.recent.make_room(state.host.most_open_outputs());
-    std::unique_ptr<QthFile> created = create_output(record, qth, key, state);
-    if (!created) return false;
-    entry = created.get();
-    state.registry = insert_qth_file(std::move(state.registry), std::move(created));
-  }
-  if (state.settings.each) {
-    // Two items of one list may name one output, which gets the record once.
-    for (const QthFile* done : state.written)
-      if (done == entry) return true;
-    state.written.push_back(entry);
-  }
+  if (entry != nullptr) return entry;
+  // Room for the open that may follow, before it.
+  state.recent.make_room(state.host.most_open_outputs());
+  std::unique_ptr<QthFile> created = create_output(record, qth, key, state);
+  if (!created) return nullptr;
+  entry = created.get();
+  state.registry = insert_qth_file(std::move(state.registry), std::move(created));
   // `entry` points to the entry itself, which moved into the registry with
   // its owner; cppcheck takes it for a pointer to the moved-from local (a
   // false positive).
-  // cppcheck-suppress invalidLifetime
+  // cppcheck-suppress returnDanglingLifetime
+  return entry;
+}
+
+// Writes the record to the output it names at `qth`. Returns false when the
+// user cancelled, which ends the split.
+bool write_to_output(const QsoRecord& record, const char* qth, SplitState& state) {
+  QthFile* entry = output_entry(record, qth, state);
+  if (entry == nullptr) return false;
+  if (state.settings.each) {
+    // Two items of one list may name one output, which gets the record once.
+    if (std::find(state.written.begin(), state.written.end(), entry) != state.written.end())
+      return true;
+    state.written.push_back(entry);
+  }
   if (state.settings.dry_run) {
     entry->qso_count += 1;
     return true;
