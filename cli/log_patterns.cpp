@@ -3,11 +3,11 @@
 #ifdef _WIN32
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cwctype>
 #include <memory>
 #include <type_traits>
 
@@ -39,6 +39,30 @@ std::size_t folder_length(const char* pattern) {
   for (std::size_t i = 0; pattern[i] != '\0'; ++i)
     if (is_separator(pattern[i]) || pattern[i] == ':') length = i + 1;
   return length;
+}
+
+// Whether `name` matches `pattern` ('*' any run of characters, '?' any one),
+// letter case aside, as the file system matches a long name. Not shlwapi's
+// PathMatchSpec, which would also read a ';' in the pattern as a list.
+bool name_matches(const wchar_t* name, const wchar_t* pattern) {
+  const wchar_t* star = nullptr;  // the last '*' met, and where its run ended
+  const wchar_t* resume = nullptr;
+  while (*name != L'\0') {
+    if (*pattern == L'*') {
+      star = ++pattern;
+      resume = name;
+    } else if (*pattern == L'?' || std::towupper(*pattern) == std::towupper(*name)) {
+      ++pattern;
+      ++name;
+    } else if (star != nullptr) {
+      pattern = star;  // the '*' takes one character more
+      name = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == L'*') ++pattern;
+  return *pattern == L'\0';
 }
 
 int search_error(DWORD error) {
@@ -73,7 +97,7 @@ std::vector<std::wstring> matching_files(const std::wstring& pattern, int& error
     }
     // The search matches short names too: "*.adi" finds rover.adif through
     // ROVER~1.ADI. Only a name that matches itself counts.
-    if (found.cAlternateFileName[0] != L'\0' && !PathMatchSpecW(found.cFileName, name_pattern))
+    if (found.cAlternateFileName[0] != L'\0' && !name_matches(found.cFileName, name_pattern))
       continue;
     names.emplace_back(found.cFileName);
   } while (FindNextFileW(search.get(), &found));

@@ -366,6 +366,11 @@ TEST_F(OutputShare, VarnelSplitExeExpandsWildcardsInItsFiles) {
       << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>AA <EOR>\r\n";
   std::ofstream(logs / "c.adif", std::ios::binary)
       << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>CC <EOR>\r\n";
+  // A long name, which has a short one beside it, matches through itself.
+  fs::create_directories(folder_ / "long");
+  std::ofstream(folder_ / "long" / "rover log 2024.adi", std::ios::binary)
+      << "<CALL:4>K1AA <APP_N1MM_ROVERQTH:2>DD <EOR>\r\n";
+  const std::string d = "Wrote    1 QSOs to rover log 2024_DD.adi\n\n";
   const std::string a = "Wrote    1 QSOs to a_AA.adi\n\n", b = "Wrote    1 QSOs to b_BB.adi\n\n";
   const std::string missing = ": " + std::string(strerror(ENOENT)) + "\n";
   const struct {
@@ -376,6 +381,9 @@ TEST_F(OutputShare, VarnelSplitExeExpandsWildcardsInItsFiles) {
       {L"-f -o out logs\\*.adi", 0, "==> logs\\a.adi <==\n" + a + "==> logs\\b.adi <==\n" + b},
       {L"-f -o out logs/?.ADI", 0, "==> logs/a.adi <==\n" + a + "==> logs/b.adi <==\n" + b},
       {L"-f -o out -- logs\\b*", 0, b},
+      {L"-f -o out long\\*.adi", 0, d},
+      {L"-f -o out long\\R*G*4.A?I", 0, d},
+      {L"-f -o out long\\*g*g*.adi", 1, "Error opening long\\*g*g*.adi" + missing},
       {L"-f -o out logs\\x*.adi logs\\a.adi", 1, "Error opening logs\\x*.adi" + missing + a},
       {L"-f -o out nowhere\\*.adi", 1, "Error opening nowhere\\*.adi" + missing},
       {L"-f -o out logs\\sub*", 1,
