@@ -1,11 +1,6 @@
 #include "split/split_settings.h"
 
-#include <cinttypes>
-#include <cstdio>
-#include <cstring>
-
 #include "split/list_items.h"
-#include "split/paths.h"
 
 bool parse_field_list(const char* list, std::vector<std::string>& fields, std::string& error) {
   std::vector<std::string> names;
@@ -32,7 +27,6 @@ std::string left_out_line(const std::vector<std::string>& fields, int64_t count)
     if (i > 0) names += i + 1 == fields.size() ? " or " : ", ";
     names += fields[i];
   }
-  char text[kMessageSize];
-  std::snprintf(text, sizeof text, "Left out %" PRId64 " QSOs without %s", count, names.c_str());
-  return text;
+  // Built whole, never cut at a buffer's end: every field looked for is named.
+  return "Left out " + std::to_string(count) + " QSOs without " + names;
 }

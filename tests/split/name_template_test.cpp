@@ -168,6 +168,11 @@ TEST(SplitSettings, FieldListsAndTheLineForRecordsLeftOut) {
             "Left out 2 QSOs without APP_N1MM_ROVERQTH or APP_WRITELOG_MYCTY");
   EXPECT_EQ(left_out_line({"A", "B", "C"}, 3000000000),
             "Left out 3000000000 QSOs without A, B or C");
+  // A long list is named whole, past any message buffer.
+  const std::vector<std::string> many(8, "APP_SOME_LOGGER_LOCATION");
+  const std::string line = left_out_line(many, 4);
+  EXPECT_EQ(line.size(), std::string("Left out 4 QSOs without ").size() + 8 * 24 + 6 * 2 + 4);
+  EXPECT_EQ(line.substr(line.size() - 28), " or APP_SOME_LOGGER_LOCATION");
 }
 
 }  // namespace
