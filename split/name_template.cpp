@@ -123,9 +123,16 @@ void NameTemplate::render_raw(const std::string& log, const char* qth, const Qso
 
 void NameTemplate::append_safe(const std::string& log, const char* qth, const QsoRecord& record,
                                std::string& out, Host& host) const {
+  const std::size_t start = out.size();
   append_name(log, qth, record, out, [&host](std::string& name, const char* value) {
     std::string safe;
     append_safe_text(safe, value, std::strlen(value));
     name.append(host.file_name_text(safe));
   });
+  // Windows drops dots and blanks at the end of a name, so "FN31." would
+  // write FN31, another file; "." and ".." would be folders. They become '_'
+  // on every system, so that a log gives the same names everywhere.
+  for (std::size_t end = out.size(); end > start && (out[end - 1] == '.' || out[end - 1] == ' ');
+       --end)
+    out[end - 1] = '_';
 }

@@ -42,7 +42,8 @@ class NameTemplate {
   // Appends the file name itself to `out`: as render_raw, but each value
   // from the record (the QTH and the fields) made safe as output_path makes
   // a QTH safe (split/paths.h), so that no value can lead out of the folder,
-  // and then put in the code page of the host's paths (host.h).
+  // and then put in the code page of the host's paths (host.h). Dots and
+  // blanks at the end become '_': Windows would drop them.
   void append_safe(const std::string& log, const char* qth, const QsoRecord& record,
                    std::string& out, Host& host) const;
 

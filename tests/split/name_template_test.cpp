@@ -89,7 +89,13 @@ TEST(NameTemplate, RendersValuesRawForTheKeyAndSafeForTheFile) {
        "K1--.adi"},
       // Field values are made safe like a QTH; the log's name and text stay.
       {"{LOG}.{CALL}.{QTH}", "..", "<CALL:6>..\\..\\ <EOR>", "rover...\\..\\...",
-       "rover..._.._..."},
+       "rover..._..____"},
+      // Windows drops dots and blanks at a name's end and would open another
+      // file; "." and ".." would be folders.
+      {"{QTH}", "..", "<EOR>", "..", "__"},
+      {"{QTH}", ".", "<EOR>", ".", "_"},
+      {"{QTH}{CALL}", "FN31 .", "<CALL:2>  <EOR>", "FN31 .  ", "FN31____"},
+      {"x. {QTH}", "", "<EOR>", "x. ", "x__"},
       {"{QTH} {NOTES}", "A*B", "<NOTES:8>\"x\"<y>|z <EOR>", "A*B \"x\"<y>|z", "A_B _x__y__z"},
       {"{QTH}.adi",
        "Montr\xe9"
