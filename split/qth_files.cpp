@@ -153,23 +153,24 @@ std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,
   return split(skew(std::move(root)));
 }
 
+void add_file_line(StatusLists& status, int32_t severity, const char* before,
+                   const QthFile& entry) {
+  char counted[64];
+  std::snprintf(counted, sizeof counted, before, entry.qso_count);
+  char text[kMessageSize];
+  format_name_message(text, sizeof text, counted, file_name_part(entry.path.c_str()), "");
+  add_status_message(severity, status, text);
+}
+
 int32_t close_qth_files(QthFile* root, StatusLists& status) {
   if (root == nullptr) return 0;
   int32_t closed = close_qth_files(root->left.get(), status);
   if (root->stream) {
-    char before[64];
-    char text[kMessageSize];
-    const char* name = file_name_part(root->path.c_str());
-    const bool written = root->stream->close();
-    if (written) {
-      std::snprintf(before, sizeof before, "Wrote %4d QSOs to ", root->qso_count);
+    if (root->stream->close()) {
+      add_file_line(status, 0, "Wrote %4d QSOs to ", *root);
     } else {
-      std::snprintf(before, sizeof before, "ERROR: Could not write all %d QSOs to ",
-                    root->qso_count);
+      add_file_line(status, 2, "ERROR: Could not write all %d QSOs to ", *root);
     }
-    // A long name loses its middle: its end names the QTH.
-    format_name_message(text, sizeof text, before, name, "");
-    add_status_message(written ? 0 : 2, status, text);
     root->stream.reset();
     closed += 1;
   }

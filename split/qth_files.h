@@ -76,6 +76,12 @@ inline bool ready_for_record(QthFile& entry, Host& host, RecentOutputs& recent) 
 std::unique_ptr<QthFile> insert_qth_file(std::unique_ptr<QthFile> root,
                                          std::unique_ptr<QthFile> entry);
 
+// Adds the status line "`before`NAME" at `severity` for `entry`'s file: the
+// count first (`before` is a format for it, such as "Wrote %4d QSOs to "),
+// and a name too long for the line losing its middle, never its end, which
+// names the QTH.
+void add_file_line(StatusLists& status, int32_t severity, const char* before, const QthFile& entry);
+
 // Closes every open stream in ascending QTH order, adding "Wrote %4d QSOs to
 // NAME" at severity 0 per file (or an error at severity 2 when not all of it
 // reached the disk). Returns the number of streams closed.
