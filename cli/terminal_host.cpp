@@ -37,7 +37,7 @@ bool TerminalHost::output_exists(const char* path) {
   // A protected file is never replaced, whatever the answer, nor kept as if
   // the user had declined it: it gets no question, and the open that follows
   // refuses it and says so.
-  if (!platform::output_exists(path) || protected_by_run(path)) return false;
+  if (!FileHost::output_exists(path) || protected_by_run(path)) return false;
   if (existing_ == ExistingFiles::kAsk && !interactive_) {
     print_visible_line(out_, path_line("varnel-split: ", path,
                                        " already exists; run again with --overwrite to replace"

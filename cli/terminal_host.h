@@ -6,14 +6,13 @@
 // (platform/output_files.h).
 #include <cstdio>
 
-#include "platform/output_files.h"
+#include "platform/file_host.h"
 #include "run_files.h"
-#include "split/host.h"
 
 // What to do about an output file that already exists.
 enum class ExistingFiles { kAsk, kOverwrite, kKeep };
 
-class TerminalHost : public Host {
+class TerminalHost : public platform::FileHost {
  public:
   // `input`: the log being split, which no output may be. One host serves
   // one split (see platform::OutputFiles). `interactive`: `in` is a
@@ -22,7 +21,7 @@ class TerminalHost : public Host {
   // opened.
   TerminalHost(std::FILE* input, ExistingFiles existing, bool interactive,
                RunFiles* run_files = nullptr, std::FILE* in = stdin, std::FILE* out = stderr)
-      : outputs_(input),
+      : FileHost(input),
         existing_(existing),
         interactive_(interactive),
         run_files_(run_files),
@@ -39,12 +38,8 @@ class TerminalHost : public Host {
   // Through platform::OutputFiles; a file the run protects is refused before
   // any open, and the refusal says why.
   std::unique_ptr<OutputSink> open_output(const char* path) override;
-  std::size_t most_open_outputs() override { return outputs_.most_open(); }
   // True once an interrupt signal came (interrupts.h).
   bool stop_requested() override;
-  std::string file_name_text(const std::string& text) override {
-    return platform::file_name_text(text);
-  }
 
   bool cancelled() const { return cancelled_; }      // some question got Cancel
   bool open_failed() const { return open_failed_; }  // an output could not be opened
@@ -58,7 +53,6 @@ class TerminalHost : public Host {
   // Prompts until one of the letters in `letters` is typed; 0 at end of input.
   char prompt(const char* text, const char* choices, const char* letters);
 
-  platform::OutputFiles outputs_;
   ExistingFiles existing_;
   bool interactive_;
   RunFiles* run_files_;

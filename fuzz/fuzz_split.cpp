@@ -34,8 +34,7 @@
 #include <vector>
 
 #include "adif/reader.h"
-#include "platform/output_files.h"
-#include "split/host.h"
+#include "platform/file_host.h"
 #include "split/split_reader.h"
 #include "split/split_settings.h"
 #include "split/status.h"
@@ -76,11 +75,11 @@ bool ends_with(const std::string& text, const char* suffix) {
   return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
 }
 
-class ScriptedHost : public Host {
+class ScriptedHost : public platform::FileHost {
  public:
   // `input`: the log's stream when it is read through a file, else null.
   ScriptedHost(unsigned script, bool all_exist, bool dry_run, std::FILE* input)
-      : script_(script), all_exist_(all_exist), dry_run_(dry_run), outputs_(input) {}
+      : FileHost(input), script_(script), all_exist_(all_exist), dry_run_(dry_run) {}
 
   Answer ask(const char* text, const char* caption, Buttons buttons, Icon icon) override {
     if (dry_run_) fail("a dry run asked", text);
@@ -103,19 +102,17 @@ class ScriptedHost : public Host {
   }
 
   bool output_exists(const char* path) override {
-    return all_exist_ || platform::output_exists(path);
+    return all_exist_ || FileHost::output_exists(path);
   }
   std::unique_ptr<OutputSink> open_output(const char* path) override {
     if (dry_run_) fail("a dry run opened", path);
-    return outputs_.open(path);
+    return FileHost::open_output(path);
   }
-  std::size_t most_open_outputs() override { return outputs_.most_open(); }
 
  private:
   unsigned script_;
   bool all_exist_;
   bool dry_run_;
-  platform::OutputFiles outputs_;
   int asked_ = 0;
 };
 

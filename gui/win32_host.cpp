@@ -35,10 +35,6 @@ Answer Win32Host::ask(const char* text, const char* caption, Buttons buttons, Ic
   }
 }
 
-bool Win32Host::output_exists(const char* path) { return platform::output_exists(path); }
-
-std::unique_ptr<OutputSink> Win32Host::open_output(const char* path) { return outputs_.open(path); }
-
 bool Win32Host::stop_requested() {
   if (session_ == nullptr) return false;
   // The split runs inside one window message and takes no other until it
